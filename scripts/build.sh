@@ -1,0 +1,12 @@
+#!/bin/sh
+# Builds tarnwick into build/ and converts the bundled example program.
+# Usage: scripts/build.sh
+set -eu
+cd "$(dirname "$0")/.."
+sh scripts/install-deps.sh cmake make g++
+cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DTARNWICK_TESTS=OFF
+cmake --build build --parallel
+./build/tarnwick examples/blink.hex build/blink.eeprom.hex
+cmp build/blink.eeprom.hex examples/blink.eeprom.hex
+echo "built build/tarnwick; converted examples/blink.hex to build/blink.eeprom.hex:"
+cat build/blink.eeprom.hex

@@ -1,0 +1,11 @@
+// The course of one tarnwick run, from the command line to the exit status.
+#ifndef TARNWICK_DRIVER_H
+#define TARNWICK_DRIVER_H
+
+// Runs tarnwick on a command line and returns the exit status: 0 when the
+// output file was written or after -h, 1 after a failure, which has been
+// reported on stderr. Everything it opens or allocates is released before it
+// returns, so it can be called more than once in a process.
+int tarnwick_run(int argc, char **argv);
+
+#endif

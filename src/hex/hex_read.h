@@ -1,0 +1,40 @@
+// The Intel HEX loader: reads Intel HEX text into image cells.
+#ifndef TARNWICK_HEX_READ_H
+#define TARNWICK_HEX_READ_H
+
+#include <cstdint>
+#include <cstdio>
+
+#include "image/image.h"
+
+// Status of one line or of a whole file; 0 is success.
+enum {
+	HEX_OK = 0,
+	HEX_CHECKSUM_ERROR = 1, // a line's checksum does not match
+	HEX_DOES_NOT_FIT = 2,   // a data byte's address is at or beyond the limit
+	HEX_BAD_FORMAT = 3,     // the line is not a well-formed record
+	HEX_READ_ERROR = 4,     // the stream reported a read error
+};
+
+// Size of the line buffer; one read takes at most LINE_BUFFER_SIZE - 1
+// characters, so a longer line is parsed in pieces.
+constexpr int LINE_BUFFER_SIZE = 1000;
+
+// Parses one NUL-terminated line and stores its data bytes: address a goes to
+// cells[a], and every address must be below limit. *segment_base carries the
+// base address set by type 02 and 04 records from one line to the next;
+// *highest is raised to every larger address stored. Returns a status;
+// bytes stored before a failure stay stored.
+int parse_hex_line(const char *line, image_cell *cells, uint32_t limit,
+		   uint32_t *segment_base, uint32_t *highest);
+
+// Loads every line of stream into cells, as parse_hex_line does, with the
+// base reset to 0. The caller sets *highest to 0 first. Checksum mismatches
+// are reported and make the load fail only when verify_checksums is 1;
+// reading then goes on. A misfit or a bad line is reported on stderr and
+// ends the load. A read error ends it with HEX_READ_ERROR and no message,
+// since only the caller knows the file's name.
+int load_hex_file(FILE *stream, image_cell *cells, int verify_checksums,
+		  uint32_t limit, uint32_t *highest);
+
+#endif

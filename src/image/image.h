@@ -1,0 +1,33 @@
+// The EEPROM image that every stage of a run works on, and its shared header offset.
+#ifndef TARNWICK_IMAGE_H
+#define TARNWICK_IMAGE_H
+
+#include <cstdint>
+
+// Number of cells in an image: the whole 64 KiB address space of the EEPROM.
+constexpr uint32_t IMAGE_CELLS = 65536;
+
+// Value of a cell that holds no byte; any other cell holds 0 to 255.
+constexpr int32_t EMPTY_CELL = -1;
+
+typedef int32_t image_cell;
+
+// One EEPROM image. The cell index is the EEPROM address.
+struct image {
+	image_cell cells[IMAGE_CELLS];
+};
+
+// Cell at which the moved contents begin behind the boot header. It is 3
+// unless the driver sets it from the expert-mode data; the boot image
+// builder reads it.
+extern uint8_t header_offset;
+
+// Allocates an image with every cell set to EMPTY_CELL; null when out of
+// memory. Release it with image_free.
+image *image_alloc();
+void image_free(image *img);
+
+// Sets count cells from first on to EMPTY_CELL.
+void image_clear(image_cell *first, uint32_t count);
+
+#endif

@@ -1,0 +1,96 @@
+// Tests of the boot image builder: header cells and the move.
+#include "image/boot_image.h"
+
+#include <gtest/gtest.h>
+
+#include "test_support.h"
+
+namespace {
+
+struct header_case {
+	unsigned crystal_code;
+	int slow_clock;
+	int length_header;
+	uint8_t offset;
+	uint32_t highest;
+	int cell0, cell1, cell2;
+};
+
+void PrintTo(const header_case &c, std::ostream *os)
+{
+	*os << "code " << c.crystal_code << " slow " << c.slow_clock << " length " << c.length_header
+	    << " offset " << int(c.offset) << " highest " << c.highest;
+}
+
+// With the length header cell 2 is the byte loaded at address 0, here 0x5A.
+const header_case HEADER_CASES[] = {
+	{3, 0, 0, 3, 0, 0x0B, 0x03, 0x00},
+	{3, 0, 0, 3, 252, 0x0B, 0x03, 0x00},
+	{3, 0, 0, 3, 253, 0x0B, 0x03, 0x01},
+	{3, 0, 0, 3, 4092, 0x0B, 0x03, 0x0F},
+	{4, 1, 0, 3, 253, 0x04, 0x03, 0x01},
+	{0, 0, 0, 3, 0, 0x08, 0x03, 0x00},
+	{1, 1, 0, 3, 0, 0x01, 0x03, 0x00},
+	{2, 0, 0, 3, 0, 0x0A, 0x03, 0x00},
+	{0xFF, 0, 0, 3, 0, 0x0F, 0x03, 0x00},
+	{3, 0, 0, 255, 65280, 0x0B, 0xFF, 0xFF},
+	{3, 0, 1, 3, 0, 0x01, 0x00, 0x5A},
+	{4, 1, 1, 200, 4092, 0xFD, 0x0F, 0x5A},
+	{3, 0, 1, 3, 65535, 0x00, 0x00, 0x5A},
+};
+
+class header_test : public testing::TestWithParam<header_case> {};
+
+TEST_P(header_test, header_cells)
+{
+	const header_case &c = GetParam();
+	scoped_image img;
+	img.cells()[0] = 0x5A;
+	header_offset = c.offset;
+	EXPECT_EQ(0, build_boot_image(img.get(), c.crystal_code, c.slow_clock,
+				      c.length_header, c.highest));
+	header_offset = 3;
+	EXPECT_EQ(c.cell0, img.cells()[0]);
+	EXPECT_EQ(c.cell1, img.cells()[1]);
+	EXPECT_EQ(c.cell2, img.cells()[2]);
+}
+
+INSTANTIATE_TEST_SUITE_P(headers, header_test, testing::ValuesIn(HEADER_CASES));
+
+TEST(build_boot_image, moves_by_offset_and_keeps_cells_below_it)
+{
+	scoped_image img;
+	put_bytes(img.cells(), 0, {0x10, 0x11, 0x12, 0x13, 0x14, EMPTY_CELL, 0x16});
+	img.cells()[65535] = 0x77;
+	header_offset = 5;
+	build_boot_image(img.get(), 3, 0, 0, 6);
+	header_offset = 3;
+	const int expected[] = {0x0B, 5, 0, 0x13, 0x14, 0x10, 0x11, 0x12,
+				0x13, 0x14, EMPTY_CELL, 0x16, EMPTY_CELL};
+	for (int i = 0; i < 13; i++)
+		EXPECT_EQ(expected[i], img.cells()[i]) << i;
+	EXPECT_EQ(EMPTY_CELL, img.cells()[65535]);
+}
+
+TEST(build_boot_image, last_cell_receives_address_65532)
+{
+	scoped_image img;
+	img.cells()[65532] = 0x42;
+	build_boot_image(img.get(), 3, 0, 0, 65532);
+	EXPECT_EQ(0x42, img.cells()[65535]);
+	EXPECT_EQ(0xFF, img.cells()[2]);
+}
+
+TEST(build_boot_image, length_header_moves_by_two)
+{
+	scoped_image img;
+	put_bytes(img.cells(), 0, {0x21, 0x22, 0x23});
+	header_offset = 9;
+	build_boot_image(img.get(), 3, 0, 1, 2);
+	header_offset = 3;
+	const int expected[] = {3, 0, 0x21, 0x22, 0x23, EMPTY_CELL};
+	for (int i = 0; i < 6; i++)
+		EXPECT_EQ(expected[i], img.cells()[i]) << i;
+}
+
+} // namespace

@@ -1,0 +1,168 @@
+// End-to-end runs of the tarnwick binary: exit status, stderr and output together.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <unistd.h>
+#include <utility>
+#include <vector>
+
+#include "e2e_support.h"
+#include "test_names.h"
+
+namespace {
+
+const std::string BANNER = "tarnwick version 2.1.0.0\n";
+const std::string USAGE =
+	"usage: tarnwick [options] <infile> <outfile>\n"
+	"       options:\n"
+	"       -c n Set crystal frequency in MHz. Valid numbers are 4, 8,\n"
+	"            12, 16 (default) and 20.\n"
+	"       -h   You are looking at it.\n"
+	"       -i   Ignore checksums.\n"
+	"       -p n Set program memory size (default 4096 bytes).\n"
+	"       -s   Select slow EEPROM clock (500KHz).\n"
+	"            Default when omitted is 1MHz and higher\n\n";
+const std::string PROGRAM = ":03000000020000FB\n:00000001FF\n";
+const std::string EXPERT = ":02000000E0E13D\n:00000001FF\n";
+const std::string EXPERT_FB = ":0100FB00778D\n";
+const std::string EOF_RECORD = ":00000001FF\n";
+const std::string KEEP = "keep me\n";
+const std::string ABSENT = "<absent>";
+const std::string FIT_ERROR = "ERROR: Hex-file contents does not fit into program memory\n";
+
+struct e2e_case {
+	const char *name;
+	std::vector<std::pair<std::string, std::string>> files;
+	std::vector<std::string> args;
+	int status;
+	std::string err; // after the banner
+	std::string out; // what out.hex holds afterwards
+	bool posixly_correct = false;
+};
+
+void PrintTo(const e2e_case &c, std::ostream *os)
+{
+	*os << c.name;
+}
+
+const e2e_case CASES[] = {
+	{"default", {{"in.hex", PROGRAM}}, {"in.hex", "out.hex"}, 0, "",
+	 ":060000000B0300020000EA\n" + EOF_RECORD},
+	{"base address", {{"in.hex", PROGRAM}}, {"-b", "8000", "in.hex", "out.hex"}, 0, "",
+	 ":068000000B03000200006A\n" + EOF_RECORD},
+	{"8 MHz slow clock", {{"in.hex", PROGRAM}}, {"-c", "8", "-s", "in.hex", "out.hex"}, 0,
+	 "", ":06000000010300020000F4\n" + EOF_RECORD},
+	{"length header", {{"in.hex", PROGRAM}}, {"-t", "in.hex", "out.hex"}, 0, "",
+	 ":050000000300020000F6\n" + EOF_RECORD},
+	{"options after names", {{"in.hex", PROGRAM}}, {"in.hex", "out.hex", "-sc8"}, 0, "",
+	 ":06000000010300020000F4\n" + EOF_RECORD},
+	{"POSIXLY_CORRECT stops at a name", {{"in.hex", PROGRAM}, {"out.hex", KEEP}},
+	 {"in.hex", "out.hex", "-c", "8"}, 1, USAGE, KEEP, true},
+	{"dash names after --", {{"-in.hex", PROGRAM}}, {"--", "-in.hex", "out.hex"}, 0, "",
+	 ":060000000B0300020000EA\n" + EOF_RECORD},
+	{"lone dash is a file", {{"-", PROGRAM}}, {"-", "out.hex"}, 0, "",
+	 ":060000000B0300020000EA\n" + EOF_RECORD},
+	{"no arguments", {}, {}, 1, USAGE, ABSENT},
+	{"one name", {{"in.hex", PROGRAM}}, {"in.hex"}, 1, USAGE, ABSENT},
+	{"three names", {{"in.hex", PROGRAM}}, {"in.hex", "out.hex", "x"}, 1, USAGE, ABSENT},
+	{"help leaves files alone", {{"in.hex", PROGRAM}, {"out.hex", KEEP}},
+	 {"-h", "in.hex", "out.hex"}, 0, USAGE, KEEP},
+	{"bad crystal before help", {}, {"-c", "10", "-h"}, 1,
+	 "ERROR: Invalid crystal frequency\n", ABSENT},
+	{"help before bad crystal", {}, {"-h", "-c", "10"}, 0, USAGE, ABSENT},
+	{"unknown option", {{"in.hex", PROGRAM}}, {"-x", "in.hex", "out.hex"}, 1,
+	 "tarnwick: invalid option -- 'x'\n" + USAGE, ABSENT},
+	{"missing argument", {{"in.hex", PROGRAM}}, {"in.hex", "out.hex", "-p"}, 1,
+	 "tarnwick: option requires an argument -- 'p'\n" + USAGE, ABSENT},
+	{"program size too large", {}, {"-p", "65537", "-h"}, 1,
+	 "ERROR: Program memory size must not exceed 65536 bytes\n", ABSENT},
+	{"program size 0", {{"in.hex", EOF_RECORD}}, {"-p", "0", "in.hex", "out.hex"}, 1,
+	 FIT_ERROR, ""},
+	{"program size not a number", {{"in.hex", EOF_RECORD}}, {"-p", "k", "in.hex", "out.hex"},
+	 1, FIT_ERROR, ""},
+	{"highest address 4092 fits", {{"in.hex", ":010FFC00AA4A\n"}}, {"in.hex", "out.hex"}, 0,
+	 "", ":030000000B030FE0\n:010FFF00AA47\n" + EOF_RECORD},
+	{"highest address 4093 does not", {{"in.hex", ":010FFD00AA49\n"}},
+	 {"in.hex", "out.hex"}, 1, FIT_ERROR, ""},
+	{"missing input", {{"out.hex", KEEP}}, {"nope.hex", "out.hex"}, 1,
+	 "ERROR: Can't open 'nope.hex'\n", KEEP},
+	{"output cannot be opened", {{"in.hex", PROGRAM}}, {"in.hex", "no/out.hex"}, 1,
+	 "ERROR: Can't open 'no/out.hex'\n", ABSENT},
+	{"checksum error", {{"in.hex", ":03000000020000FA\n"}}, {"in.hex", "out.hex"}, 1,
+	 "ERROR: Checksum error on line 1\n", ""},
+	{"checksum ignored", {{"in.hex", ":03000000020000FA\n"}}, {"-i", "in.hex", "out.hex"}, 0,
+	 "", ":060000000B0300020000EA\n" + EOF_RECORD},
+	{"does not fit the image", {{"in.hex", ":020000040001F9\n:0100000011EE\n"}},
+	 {"in.hex", "out.hex"}, 1, "ERROR: Hex file contents does not fit into available memory",
+	 ""},
+	{"bad line", {{"in.hex", ":00000001FF\n\n"}}, {"in.hex", "out.hex"}, 1,
+	 "ERROR: Invalid Intel hex format on line 2\n", ""},
+	{"addresses past FFFFFFFFh", {{"in.hex", PROGRAM}}, {"-b", "FFFFFFFE", "in.hex", "out.hex"},
+	 1, "ERROR: Output addresses exceed FFFFFFFFh\n", ""},
+	{"addresses past FFFFh", {{"in.hex", PROGRAM}}, {"-b", "FFFC", "in.hex", "out.hex"}, 0, "",
+	 ":04FFFC000B030002F1\n:020000040001F9\n:020000000000FE\n" + EOF_RECORD},
+	{"expert mode", {{"in.hex", PROGRAM}, {"x.hex", EXPERT}}, {"-e", "x.hex", "in.hex", "out.hex"},
+	 0, "", ":080000000B0500E0E102000025\n" + EOF_RECORD},
+	{"expert mode, length header", {{"in.hex", PROGRAM}, {"x.hex", EXPERT}},
+	 {"-t", "-e", "x.hex", "in.hex", "out.hex"}, 0, "",
+	 ":070000000500E0E102000031\n" + EOF_RECORD},
+	{"expert data up to FBh", {{"in.hex", PROGRAM}, {"x.hex", EXPERT_FB}},
+	 {"-ex.hex", "in.hex", "out.hex"}, 0, "",
+	 ":030000000BFF01F2\n:0400FE007702000085\n" + EOF_RECORD},
+	{"expert data up to FBh, length header", {{"in.hex", PROGRAM}, {"x.hex", EXPERT_FB}},
+	 {"-t", "-ex.hex", "in.hex", "out.hex"}, 0, "",
+	 ":02000000FF00FF\n:0400FD007702000086\n" + EOF_RECORD},
+	{"expert data at FCh", {{"in.hex", PROGRAM}, {"x.hex", ":0100FC00778C\n"}},
+	 {"-e", "x.hex", "in.hex", "out.hex"}, 1,
+	 "ERROR: Expert mode data bytes must lie in the address range 00h to FBh\n", ""},
+	{"empty expert data", {{"in.hex", PROGRAM}, {"x.hex", ""}}, {"-e", "x.hex", "in.hex", "out.hex"},
+	 0, "", ":030000000B0400EE\n:03000400020000F7\n" + EOF_RECORD},
+	{"expert file missing", {{"in.hex", PROGRAM}, {"out.hex", KEEP}},
+	 {"-e", "x.hex", "in.hex", "out.hex"}, 1, "ERROR: Can't open 'x.hex'\n", KEEP},
+	{"expert data checksum error", {{"in.hex", PROGRAM}, {"x.hex", ":02000000E0E13E\n"}},
+	 {"-e", "x.hex", "in.hex", "out.hex"}, 1, "ERROR: Checksum error on line 1\n", ""},
+	{"expert fit check", {{"in.hex", ":010FFB00AA4B\n"}, {"x.hex", EXPERT}},
+	 {"-e", "x.hex", "in.hex", "out.hex"}, 1, FIT_ERROR, ""},
+	{"output is the input", {{"in.hex", PROGRAM}}, {"in.hex", "./in.hex"}, 1,
+	 "ERROR: Output file './in.hex' is also an input file\n", ABSENT},
+	{"output is the expert file", {{"in.hex", PROGRAM}, {"out.hex", EXPERT}},
+	 {"-e", "out.hex", "in.hex", "out.hex"}, 1,
+	 "ERROR: Output file 'out.hex' is also an input file\n", EXPERT},
+	{"input is a directory", {{"out.hex", KEEP}}, {".", "out.hex"}, 1,
+	 "ERROR: Can't read '.'\n", ""},
+	{"output is /dev/full", {{"in.hex", PROGRAM}}, {"in.hex", "/dev/full"}, 1,
+	 "ERROR: Can't write '/dev/full'\n", ABSENT},
+};
+
+class e2e_test : public testing::TestWithParam<e2e_case> {};
+
+TEST_P(e2e_test, status_stderr_and_output)
+{
+	const e2e_case &c = GetParam();
+	scratch_dir dir;
+	for (const auto &f : c.files)
+		dir.write(f.first, f.second);
+	tool_run r = dir.run(c.args, c.posixly_correct);
+	EXPECT_EQ(c.status, r.status);
+	EXPECT_EQ(BANNER + c.err, r.err);
+	EXPECT_EQ(c.out, dir.read("out.hex"));
+}
+
+INSTANTIATE_TEST_SUITE_P(runs, e2e_test, testing::ValuesIn(CASES), case_name());
+
+// The same file reached through links is refused, and left as it was.
+TEST(e2e, output_linked_to_the_input_is_refused)
+{
+	scratch_dir dir;
+	dir.write("in.hex", PROGRAM);
+	ASSERT_EQ(0, symlink("in.hex", dir.path("sym.hex").c_str()));
+	ASSERT_EQ(0, link(dir.path("in.hex").c_str(), dir.path("hard.hex").c_str()));
+	for (const char *out : {"sym.hex", "hard.hex"}) {
+		tool_run r = dir.run({"in.hex", out});
+		EXPECT_EQ(1, r.status);
+		EXPECT_EQ(BANNER + "ERROR: Output file '" + out + "' is also an input file\n", r.err);
+		EXPECT_EQ(PROGRAM, dir.read("in.hex"));
+	}
+}
+
+} // namespace

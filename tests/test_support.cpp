@@ -1,0 +1,36 @@
+// Helpers shared by the unit tests: in-memory streams and image set-up.
+#include "test_support.h"
+
+#include <cstdlib>
+
+FILE *stream_of(const std::string &text)
+{
+	FILE *f = std::tmpfile();
+	std::fwrite(text.data(), 1, text.size(), f);
+	std::rewind(f);
+	return f;
+}
+
+captured_output::captured_output() : stream_(open_memstream(&buffer_, &size_)) {}
+
+captured_output::~captured_output()
+{
+	if (stream_ != nullptr)
+		std::fclose(stream_);
+	std::free(buffer_);
+}
+
+std::string captured_output::text()
+{
+	if (stream_ != nullptr) {
+		std::fclose(stream_);
+		stream_ = nullptr;
+	}
+	return std::string(buffer_, size_);
+}
+
+void put_bytes(image_cell *cells, uint32_t first, const std::vector<int> &bytes)
+{
+	for (size_t i = 0; i < bytes.size(); i++)
+		cells[first + i] = bytes[i];
+}

@@ -1,0 +1,43 @@
+// Helpers shared by the unit tests: in-memory streams and image set-up.
+#ifndef TARNWICK_TEST_SUPPORT_H
+#define TARNWICK_TEST_SUPPORT_H
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "image/image.h"
+
+// A stream that reads the given text.
+FILE *stream_of(const std::string &text);
+
+// Collects what is written to a stream; text() closes it and returns it.
+class captured_output {
+public:
+	captured_output();
+	~captured_output();
+	FILE *stream() { return stream_; }
+	std::string text();
+
+private:
+	FILE *stream_;
+	char *buffer_ = nullptr;
+	size_t size_ = 0;
+};
+
+// A heap image with every cell empty, freed when it goes out of scope.
+class scoped_image {
+public:
+	scoped_image() : img_(image_alloc()) {}
+	~scoped_image() { image_free(img_); }
+	image *get() { return img_; }
+	image_cell *cells() { return img_->cells; }
+
+private:
+	image *img_;
+};
+
+// Stores bytes into consecutive cells from first on.
+void put_bytes(image_cell *cells, uint32_t first, const std::vector<int> &bytes);
+
+#endif
