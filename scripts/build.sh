@@ -3,10 +3,13 @@
 # Usage: scripts/build.sh
 set -eu
 cd "$(dirname "$0")/.."
-sh scripts/install-deps.sh cmake make g++
+sh scripts/install-deps.sh cmake make gcc g++
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DTARNWICK_TESTS=OFF
 cmake --build build --parallel
 ./build/tarnwick examples/blink.hex build/blink.eeprom.hex
+./build/tarnwick -a blink_image examples/blink.hex build/blink.eeprom.c
 cmp build/blink.eeprom.hex examples/blink.eeprom.hex
-echo "built build/tarnwick; converted examples/blink.hex to build/blink.eeprom.hex:"
+cmp build/blink.eeprom.c examples/blink.eeprom.c
+echo "built build/tarnwick; converted examples/blink.hex to build/blink.eeprom.hex"
+echo "(and to the C array build/blink.eeprom.c):"
 cat build/blink.eeprom.hex

@@ -10,6 +10,7 @@
 #include "hex/hex_read.h"
 #include "hex/hex_write.h"
 #include "image/boot_image.h"
+#include "image/c_array.h"
 #include "image/image.h"
 
 // Highest address that expert-mode data may use.
@@ -172,8 +173,15 @@ static void lay_out_image(const run_options *opts, image *img,
 			 opts->slow_clock, opts->length_header, highest);
 }
 
+// The C array covers the program memory; the Intel HEX output every cell
+// that holds a byte, at base_address onwards.
 static int write_image(const run_options *opts, FILE *out, const image *img)
 {
+	if (opts->array_name != nullptr) {
+		write_c_array(out, img, static_cast<uint32_t>(opts->program_size),
+			      opts->array_name);
+		return 0;
+	}
 	if (check_hex_address_range(img->cells, opts->base_address,
 				    IMAGE_CELLS) != 0) {
 		std::fputs("ERROR: Output addresses exceed FFFFFFFFh\n", stderr);
