@@ -131,6 +131,25 @@ TEST(parse_decimal, reads_like_atoi_and_holds_at_the_ends)
 		EXPECT_EQ(c.value, parse_decimal(c.text)) << c.text;
 }
 
+TEST(parse_hex_argument, reads_like_scanf_x_and_holds_at_the_top)
+{
+	const struct {
+		const char *text;
+		int result;
+		uint32_t value;
+	} cases[] = {
+		{"8000", 0, 0x8000},       {" 0x8000", 0, 0x8000},     {"8000h", 0, 0x8000},
+		{"abCD", 0, 0xABCD},       {"-10", 0, 0xFFFFFFF0},     {"0xz", 0, 0},
+		{"FFFFFFFF", 0, 0xFFFFFFFF}, {"000000001", 0, 1},       {"100000000", 0, 0xFFFFFFFF},
+		{"-100000000", 0, 0xFFFFFFFF}, {"zz", 1, 7},            {"", 1, 7},
+	};
+	for (const auto &c : cases) {
+		uint32_t value = 7;
+		EXPECT_EQ(c.result, parse_hex_argument(c.text, &value)) << c.text;
+		EXPECT_EQ(c.value, value) << c.text;
+	}
+}
+
 TEST(crystal_code_for, maps_the_five_frequencies)
 {
 	const int frequencies[] = {4, 8, 12, 16, 20};

@@ -99,6 +99,8 @@ const e2e_case CASES[] = {
 	 "ERROR: Invalid Intel hex format on line 2\n", ""},
 	{"addresses past FFFFFFFFh", {{"in.hex", PROGRAM}}, {"-b", "FFFFFFFE", "in.hex", "out.hex"},
 	 1, "ERROR: Output addresses exceed FFFFFFFFh\n", ""},
+	{"base address beyond 32 bits", {{"in.hex", PROGRAM}}, {"-b", "100000000", "in.hex", "out.hex"},
+	 1, "ERROR: Output addresses exceed FFFFFFFFh\n", ""},
 	{"addresses past FFFFh", {{"in.hex", PROGRAM}}, {"-b", "FFFC", "in.hex", "out.hex"}, 0, "",
 	 ":04FFFC000B030002F1\n:020000040001F9\n:020000000000FE\n" + EOF_RECORD},
 	{"expert mode", {{"in.hex", PROGRAM}, {"x.hex", EXPERT}}, {"-e", "x.hex", "in.hex", "out.hex"},

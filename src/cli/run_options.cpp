@@ -1,6 +1,8 @@
 // The command line of one run: option scanning into run_options.
 #include "cli/run_options.h"
 
+#include <cctype>
+#include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
@@ -67,19 +69,33 @@ static int set_program_size(run_options *opts, const char *arg)
 	return SCAN_CONTINUE;
 }
 
-// An argument without a hexadecimal number leaves the address as it was.
-static void set_base_address(run_options *opts, const char *arg)
+// Whether the magnitude of the hexadecimal number in text needs more than
+// 32 bits; the sign, if any, does not count.
+static bool hex_exceeds_32_bits(const char *text)
 {
-	unsigned int value;
-	if (std::sscanf(arg, "%x", &value) == 1)
-		opts->base_address = value;
+	while (std::isspace(static_cast<unsigned char>(*text)))
+		text++;
+	if (*text == '+' || *text == '-')
+		text++;
+	errno = 0;
+	unsigned long long value = std::strtoull(text, nullptr, 16);
+	return errno == ERANGE || value > 0xFFFFFFFFull;
+}
+
+int parse_hex_argument(const char *text, uint32_t *value)
+{
+	unsigned int scanned;
+	if (std::sscanf(text, "%x", &scanned) != 1)
+		return 1;
+	*value = hex_exceeds_32_bits(text) ? 0xFFFFFFFFu : scanned;
+	return 0;
 }
 
 static int apply_option(run_options *opts, int letter, const char *arg)
 {
 	switch (letter) {
 	case 'a': opts->array_name = arg; break;
-	case 'b': set_base_address(opts, arg); break;
+	case 'b': parse_hex_argument(arg, &opts->base_address); break;
 	case 'c': return set_crystal(opts, arg);
 	case 'e': opts->expert_file = arg; break;
 	case 'h': print_usage(); return SCAN_HELP;

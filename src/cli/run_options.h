@@ -34,6 +34,13 @@ int scan_options(int argc, char **argv, run_options *opts);
 // a value beyond the range of int is held at its nearest end.
 int parse_decimal(const char *text);
 
+// Reads a hexadecimal number as "%x" does (leading white space, an optional
+// sign and "0x", the digits of either case up to the first other character)
+// into *value and returns 0; returns 1 and leaves *value alone when text
+// holds no such number. A magnitude beyond 32 bits gives FFFFFFFFh, the
+// highest address, rather than its low bits.
+int parse_hex_argument(const char *text, uint32_t *value);
+
 // The crystal code for a frequency in MHz, or -1 for an unknown frequency.
 int crystal_code_for(int megahertz);
 
