@@ -1,0 +1,118 @@
+// Fuzz target for a whole tarnwick run: options, input and expert-mode data.
+//
+// The data gives the options and their values, the expert-mode data and the
+// input file; the run goes through tarnwick_run, as main does, writing to a
+// file in a temporary folder. Besides the sanitizers' checks it asserts that
+// the exit status is 0 or 1, that a failed run leaves the output empty or
+// absent, and that a successful run writes a C array or Intel HEX that loads.
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <fuzzer/FuzzedDataProvider.h>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+#include "cli/driver.h"
+#include "hex/hex_read.h"
+#include "image/image.h"
+
+static std::string folder;
+
+static void check(bool condition, const char *what)
+{
+	if (!condition) {
+		std::fprintf(stderr, "property violated: %s\n", what);
+		std::abort();
+	}
+}
+
+static void write_file(const std::string &path, const std::string &content)
+{
+	FILE *f = std::fopen(path.c_str(), "wb");
+	check(f != nullptr, "cannot write a fuzz input file");
+	std::fwrite(content.data(), 1, content.size(), f);
+	std::fclose(f);
+}
+
+static std::string read_file(const std::string &path, bool *exists)
+{
+	std::string content;
+	FILE *f = std::fopen(path.c_str(), "rb");
+	*exists = f != nullptr;
+	if (f == nullptr)
+		return content;
+	char buffer[4096];
+	size_t n;
+	while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0)
+		content.append(buffer, n);
+	std::fclose(f);
+	return content;
+}
+
+static void check_hex_output(const std::string &text)
+{
+	image *img = image_alloc();
+	FILE *in = fmemopen(const_cast<char *>(text.data()), text.size(), "r");
+	uint32_t highest = 0;
+	int status = load_hex_file(in, img->cells, 1, IMAGE_CELLS, &highest);
+	std::fclose(in);
+	image_free(img);
+	// Output addresses past FFFFh are written behind address records and so
+	// load beyond the image; those do not fit, but the text is well formed.
+	check(status == HEX_OK || status == HEX_DOES_NOT_FIT,
+	      "a successful run wrote Intel HEX that does not load");
+}
+
+extern "C" int LLVMFuzzerInitialize(int *, char ***)
+{
+	char pattern[] = "/tmp/tarnwick-fuzz.XXXXXX";
+	check(mkdtemp(pattern) != nullptr, "cannot make a temporary folder");
+	folder = pattern;
+	return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+	FuzzedDataProvider fdp(data, size);
+	uint8_t flags = fdp.ConsumeIntegral<uint8_t>();
+	uint8_t valued = fdp.ConsumeIntegral<uint8_t>();
+	std::string input = folder + "/in.hex", expert = folder + "/x.hex";
+	std::string output = folder + "/out.hex";
+	std::vector<std::string> args = {"tarnwick"};
+	static const char *const VALUED[] = {"-a", "-b", "-c", "-p"};
+	for (int i = 0; i < 4; i++)
+		if (valued & (1 << i))
+			args.insert(args.end(), {VALUED[i], fdp.ConsumeRandomLengthString(24)});
+	static const char *const FLAGS[] = {"-i", "-s", "-t", "-h"};
+	for (int i = 0; i < 4; i++)
+		if (flags & (1 << i))
+			args.push_back(FLAGS[i]);
+	if (flags & 0x10) {
+		args.insert(args.end(), {"-e", expert});
+		write_file(expert, fdp.ConsumeRandomLengthString(4096));
+	}
+	if (flags & 0x20)
+		args.push_back("--");
+	args.insert(args.end(), {input, output});
+	if (flags & 0x40)
+		args.push_back(input); // a third file name
+	write_file(input, fdp.ConsumeRemainingBytesAsString());
+	unlink(output.c_str());
+
+	std::vector<char *> argv;
+	for (std::string &a : args)
+		argv.push_back(&a[0]);
+	argv.push_back(nullptr);
+	int status = tarnwick_run(static_cast<int>(args.size()), argv.data());
+
+	bool exists;
+	std::string written = read_file(output, &exists);
+	check(status == 0 || status == 1, "exit status is neither 0 nor 1");
+	if (status != 0)
+		check(written.empty(), "a failed run left output behind");
+	else if (exists && written.compare(0, 20, "flash unsigned char ") != 0)
+		check_hex_output(written);
+	return 0;
+}
