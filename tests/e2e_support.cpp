@@ -6,13 +6,22 @@
 #include <fcntl.h>
 #include <fstream>
 #include <sstream>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+// The unprivileged user and group of Debian, "nobody" and "nogroup".
+constexpr uid_t NOBODY = 65534;
 
 std::string tarnwick_binary()
 {
 	const char *env = std::getenv("TARNWICK_BINARY");
 	return env != nullptr ? env : TARNWICK_BUILT_BINARY;
+}
+
+bool under_valgrind()
+{
+	return std::getenv("TARNWICK_VALGRIND") != nullptr;
 }
 
 scratch_dir::scratch_dir()
@@ -24,6 +33,10 @@ scratch_dir::scratch_dir()
 	if (mkdtemp(buf.data()) == nullptr)
 		std::abort();
 	dir_ = buf.data();
+	chmod(dir_.c_str(), 0755);
+	mkdir(path(".bin").c_str(), 0755);
+	if (symlink(tarnwick_binary().c_str(), path(".bin/tarnwick").c_str()) != 0)
+		std::abort();
 }
 
 scratch_dir::~scratch_dir()
@@ -48,32 +61,54 @@ std::string scratch_dir::read(const std::string &name) const
 	return s.str();
 }
 
-tool_run scratch_dir::run(const std::vector<std::string> &args, bool posixly_correct) const
+// The command line: tarnwick found through PATH, so that argv[0] is
+// "tarnwick" for it, under valgrind as well.
+static std::vector<std::string> command_line(const std::vector<std::string> &args)
 {
-	std::string err_path = dir_ + "/.stderr";
-	std::string binary = tarnwick_binary();
+	std::vector<std::string> cmd;
+	if (under_valgrind())
+		cmd = {"valgrind", "--quiet", "--log-fd=3", "--leak-check=full",
+		       "--show-leak-kinds=all", "--errors-for-leak-kinds=all"};
+	cmd.push_back("tarnwick");
+	cmd.insert(cmd.end(), args.begin(), args.end());
+	return cmd;
+}
+
+static void start_child(const std::string &dir, const std::vector<std::string> &cmd, int flags)
+{
+	int err = open((dir + "/.stderr").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+	int log = open((dir + "/.valgrind").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+	if (err < 0 || log < 0 || dup2(err, 2) < 0 || dup2(log, 3) < 0 || chdir(dir.c_str()) != 0)
+		_exit(126);
+	if ((flags & RUN_UNPRIVILEGED) && getuid() == 0 &&
+	    (setgid(NOBODY) != 0 || setuid(NOBODY) != 0))
+		_exit(126);
+	std::string search = dir + "/.bin:" + (std::getenv("PATH") ? std::getenv("PATH") : "/usr/bin:/bin");
+	setenv("PATH", search.c_str(), 1);
+	if (flags & RUN_POSIXLY_CORRECT)
+		setenv("POSIXLY_CORRECT", "1", 1);
+	else
+		unsetenv("POSIXLY_CORRECT");
+	std::vector<char *> argv;
+	for (const std::string &a : cmd)
+		argv.push_back(const_cast<char *>(a.c_str()));
+	argv.push_back(nullptr);
+	execvp(argv[0], argv.data());
+	_exit(127);
+}
+
+tool_run scratch_dir::run(const std::vector<std::string> &args, int flags) const
+{
+	std::vector<std::string> cmd = command_line(args);
 	pid_t pid = fork();
-	if (pid == 0) {
-		std::vector<char *> argv;
-		argv.push_back(const_cast<char *>("tarnwick"));
-		for (const std::string &a : args)
-			argv.push_back(const_cast<char *>(a.c_str()));
-		argv.push_back(nullptr);
-		int fd = open(err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-		if (fd < 0 || dup2(fd, 2) < 0 || chdir(dir_.c_str()) != 0)
-			_exit(126);
-		if (posixly_correct)
-			setenv("POSIXLY_CORRECT", "1", 1);
-		else
-			unsetenv("POSIXLY_CORRECT");
-		execv(binary.c_str(), argv.data());
-		_exit(127);
-	}
+	if (pid == 0)
+		start_child(dir_, cmd, flags);
 	int wstatus = 0;
 	waitpid(pid, &wstatus, 0);
 	tool_run r;
 	r.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : 128 + WTERMSIG(wstatus);
-	r.err = read(".stderr");
-	unlink(err_path.c_str());
+	r.err = read(".stderr") + read(".valgrind");
+	unlink(path(".stderr").c_str());
+	unlink(path(".valgrind").c_str());
 	return r;
 }

@@ -11,6 +11,15 @@ struct tool_run {
 	std::string err;
 };
 
+// How a run is started, as flags.
+enum {
+	RUN_POSIXLY_CORRECT = 1, // with POSIXLY_CORRECT set
+	RUN_UNPRIVILEGED = 2,    // as user and group 65534 when the tests run as root
+};
+
+// Whether runs go through valgrind's memcheck (TARNWICK_VALGRIND is set).
+bool under_valgrind();
+
 // A fresh temporary folder, removed with its contents when it goes.
 class scratch_dir {
 public:
@@ -21,9 +30,9 @@ public:
 	// The file's bytes, or "<absent>" when there is no such file.
 	std::string read(const std::string &name) const;
 	// Runs tarnwick (argv[0] "tarnwick") with the folder as working
-	// directory; with posixly_correct, POSIXLY_CORRECT is set for it.
-	tool_run run(const std::vector<std::string> &args,
-		     bool posixly_correct = false) const;
+	// directory, started as the RUN_ flags say. Under valgrind, whatever
+	// memcheck reports is appended to the run's stderr.
+	tool_run run(const std::vector<std::string> &args, int flags = 0) const;
 
 private:
 	std::string dir_;

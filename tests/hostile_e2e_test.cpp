@@ -1,0 +1,150 @@
+// Hostile end-to-end runs: each fails with one message and harms no file.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+#include "e2e_support.h"
+#include "test_names.h"
+
+namespace {
+
+const std::string BANNER = "tarnwick version 2.1.0.0\n";
+const std::string PROGRAM = ":03000000020000FB\n:00000001FF\n";
+const std::string KEEP = "keep me\n";
+
+// Bytes of a fixed pseudo-random sequence, starting with a byte that no
+// record or white space starts with.
+std::string random_bytes(size_t n, uint32_t seed)
+{
+	std::string s(1, '\xA5');
+	while (s.size() < n) {
+		seed = seed * 1664525u + 1013904223u;
+		s.push_back(static_cast<char>(seed >> 24));
+	}
+	return s;
+}
+
+void plain(const scratch_dir &dir)
+{
+	dir.write("in.hex", PROGRAM);
+	dir.write("out.hex", KEEP);
+}
+
+void links_to_input(const scratch_dir &dir)
+{
+	plain(dir);
+	symlink("in.hex", dir.path("sym.hex").c_str());
+	link(dir.path("in.hex").c_str(), dir.path("hard.hex").c_str());
+}
+
+void unreadable_input(const scratch_dir &dir)
+{
+	plain(dir);
+	chmod(dir.path("in.hex").c_str(), 0);
+}
+
+void random_files(const scratch_dir &dir)
+{
+	plain(dir);
+	dir.write("random.bin", random_bytes(65536, 7));
+	mkdir(dir.path("folder").c_str(), 0755);
+}
+
+struct hostile_case {
+	const char *name;
+	void (*setup)(const scratch_dir &);
+	std::vector<std::string> args;
+	int flags;
+	std::string message;
+	const char *checked; // a file that must end empty or as it was
+	std::string content; // what it must hold then
+};
+
+void PrintTo(const hostile_case &c, std::ostream *os)
+{
+	*os << c.name;
+}
+
+const hostile_case CASES[] = {
+	{"input is a directory", random_files, {"folder", "out.hex"}, 0,
+	 "ERROR: Can't read 'folder'\n", "out.hex", ""},
+	{"expert file is a directory", random_files, {"-e", "folder", "in.hex", "out.hex"}, 0,
+	 "ERROR: Can't read 'folder'\n", "out.hex", ""},
+	{"output is a directory", random_files, {"in.hex", "folder"}, 0,
+	 "ERROR: Can't open 'folder'\n", "in.hex", PROGRAM},
+	{"unreadable input", unreadable_input, {"in.hex", "out.hex"}, RUN_UNPRIVILEGED,
+	 "ERROR: Can't open 'in.hex'\n", "out.hex", KEEP},
+	{"output is /dev/full", plain, {"in.hex", "/dev/full"}, 0,
+	 "ERROR: Can't write '/dev/full'\n", "in.hex", PROGRAM},
+	{"output is the input", plain, {"in.hex", "./in.hex"}, 0,
+	 "ERROR: Output file './in.hex' is also an input file\n", "in.hex", PROGRAM},
+	{"output links to the input", links_to_input, {"in.hex", "sym.hex"}, 0,
+	 "ERROR: Output file 'sym.hex' is also an input file\n", "in.hex", PROGRAM},
+	{"output is a hard link of the input", links_to_input, {"in.hex", "hard.hex"}, 0,
+	 "ERROR: Output file 'hard.hex' is also an input file\n", "hard.hex", PROGRAM},
+	{"output is the expert file", plain, {"-e", "out.hex", "in.hex", "out.hex"}, 0,
+	 "ERROR: Output file 'out.hex' is also an input file\n", "out.hex", KEEP},
+	{"input of random bytes", random_files, {"random.bin", "out.hex"}, 0,
+	 "ERROR: Invalid Intel hex format on line 1\n", "out.hex", ""},
+	{"expert file of random bytes", random_files, {"-e", "random.bin", "in.hex", "out.hex"}, 0,
+	 "ERROR: Invalid Intel hex format on line 1\n", "out.hex", ""},
+};
+
+class hostile_test : public testing::TestWithParam<hostile_case> {};
+
+TEST_P(hostile_test, fails_with_one_message_and_harms_nothing)
+{
+	const hostile_case &c = GetParam();
+	scratch_dir dir;
+	c.setup(dir);
+	tool_run r = dir.run(c.args, c.flags);
+	if ((c.flags & RUN_UNPRIVILEGED) && r.status == 126)
+		GTEST_SKIP() << "running as root and cannot drop privileges";
+	if ((c.flags & RUN_UNPRIVILEGED) && getuid() != 0 && access(dir.path("in.hex").c_str(), R_OK) == 0)
+		GTEST_SKIP() << "this user can read a file of mode 000";
+	EXPECT_EQ(1, r.status);
+	EXPECT_EQ(BANNER + c.message, r.err);
+	EXPECT_EQ(c.content, dir.read(c.checked));
+}
+
+INSTANTIATE_TEST_SUITE_P(hostile, hostile_test, testing::ValuesIn(CASES), case_name());
+
+// About 100 MB of valid records, the same program over and over: it loads
+// and converts to what one copy converts to.
+TEST(large_input, hundred_megabytes_convert_like_one_copy)
+{
+	if (under_valgrind())
+		GTEST_SKIP() << "too slow under valgrind";
+	scratch_dir dir;
+	std::string copy;
+	for (int line = 0; line < 256; line++) {
+		char record[64];
+		unsigned address = 16u * line, sum = 16 + (address >> 8) + (address & 0xFF);
+		int n = std::snprintf(record, sizeof record, ":10%04X00", address);
+		for (int i = 0; i < 16; i++) {
+			unsigned byte = (line * 7 + i * 13) & 0xFF;
+			sum += byte;
+			n += std::snprintf(record + n, sizeof record - n, "%02X", byte);
+		}
+		std::snprintf(record + n, sizeof record - n, "%02X\n", (0x100 - (sum & 0xFF)) & 0xFF);
+		copy += record;
+	}
+	std::string big;
+	big.reserve(100u << 20);
+	while (big.size() + copy.size() <= (100u << 20))
+		big += copy;
+	dir.write("one.hex", copy);
+	dir.write("big.hex", big);
+	ASSERT_EQ(0, dir.run({"-p", "65536", "one.hex", "one.out"}).status);
+	tool_run r = dir.run({"-p", "65536", "big.hex", "big.out"});
+	EXPECT_EQ(0, r.status);
+	EXPECT_EQ(BANNER, r.err);
+	std::string expected = dir.read("one.out");
+	EXPECT_EQ(expected.size(), dir.read("big.out").size());
+	EXPECT_TRUE(expected == dir.read("big.out"));
+}
+
+} // namespace
