@@ -5,7 +5,7 @@
 set -eu
 
 if [ "$#" -eq 0 ]; then
-	set -- cmake make gcc g++ libgtest-dev srecord valgrind
+	set -- cmake make gcc g++ libgtest-dev srecord valgrind groff mandoc man-db
 fi
 
 missing=""
