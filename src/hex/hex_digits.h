@@ -1,50 +1,54 @@
-// Reading and writing the fixed-width hexadecimal fields of Intel HEX text.
+// Reading the two-digit hexadecimal fields of Intel HEX text.
 #ifndef TARNWICK_HEX_DIGITS_H
 #define TARNWICK_HEX_DIGITS_H
 
 #include <cstdint>
 
-// Value of one hexadecimal digit of either case, or -1 for any other
-// character, the terminating NUL included.
-inline int hex_digit_value(char c)
-{
-	unsigned char u = static_cast<unsigned char>(c);
-	if (u >= '0' && u <= '9')
-		return u - '0';
-	u |= 0x20;
-	if (u >= 'a' && u <= 'f')
-		return u - 'a' + 10;
-	return -1;
-}
-
-// Reads a field of exactly `digits` hexadecimal digits at *pos into *value
-// and moves *pos past it. Stops at the first character that is not a digit,
-// so it never reads past a NUL; returns false then.
-inline bool hex_read_field(const char **pos, int digits, uint32_t *value)
-{
-	const char *p = *pos;
-	uint32_t v = 0;
-	for (int i = 0; i < digits; i++) {
-		int d = hex_digit_value(p[i]);
-		if (d < 0)
-			return false;
-		v = (v << 4) | static_cast<uint32_t>(d);
+// Value of each character as a hexadecimal digit of either case, or -1.
+struct hex_digit_table {
+	int8_t value[256];
+	constexpr hex_digit_table() : value()
+	{
+		for (int c = 0; c < 256; c++)
+			value[c] = c >= '0' && c <= '9'   ? int8_t(c - '0')
+				   : c >= 'A' && c <= 'F' ? int8_t(c - 'A' + 10)
+				   : c >= 'a' && c <= 'f' ? int8_t(c - 'a' + 10)
+							  : int8_t(-1);
 	}
-	*pos = p + digits;
-	*value = v;
+};
+
+// Value of each pair of characters as a two-digit hexadecimal byte, or -1,
+// indexed by the first character plus 256 times the second: one lookup
+// reads and checks a byte field. 128 KiB, of which reading touches the
+// few rows of the digit characters.
+struct hex_pair_table {
+	int16_t value[65536];
+	constexpr hex_pair_table() : value()
+	{
+		hex_digit_table digits;
+		for (int first = 0; first < 256; first++)
+			for (int second = 0; second < 256; second++) {
+				int high = digits.value[first];
+				int low = digits.value[second];
+				value[first | second << 8] =
+					high < 0 || low < 0 ? int16_t(-1) : int16_t(high << 4 | low);
+			}
+	}
+};
+
+inline constexpr hex_pair_table HEX_PAIR_VALUES{};
+
+// Reads the two digits of a byte at p (both must be readable) into *value;
+// false when either is not a digit.
+inline bool hex_read_byte(const char *p, uint32_t *value)
+{
+	unsigned index = static_cast<unsigned char>(p[0]) |
+			 static_cast<unsigned>(static_cast<unsigned char>(p[1])) << 8;
+	int v = HEX_PAIR_VALUES.value[index];
+	if (v < 0)
+		return false;
+	*value = static_cast<uint32_t>(v);
 	return true;
-}
-
-// Writes the low `digits` hexadecimal digits of value in upper case at out,
-// without a terminating NUL; returns the position after them.
-inline char *hex_put_digits(char *out, uint32_t value, int digits)
-{
-	static const char DIGITS[] = "0123456789ABCDEF";
-	for (int i = digits - 1; i >= 0; i--) {
-		out[i] = DIGITS[value & 0xF];
-		value >>= 4;
-	}
-	return out + digits;
 }
 
 #endif

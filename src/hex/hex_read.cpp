@@ -1,7 +1,10 @@
 // The Intel HEX loader: reads Intel HEX text into image cells.
 #include "hex/hex_read.h"
 
+#include <cstring>
+
 #include "hex/hex_digits.h"
+#include "hex/line_reader.h"
 
 enum {
 	RECORD_DATA = 0x00,
@@ -12,54 +15,95 @@ enum {
 	RECORD_START_LINEAR = 0x05,
 };
 
-// The fields of one record's prefix and the running sum of its bytes.
+// One record being read: the read position and the end of the line, the
+// fields of its prefix and the running sum of its bytes (taken mod 256).
 struct hex_record {
 	const char *pos;
+	const char *end;
 	uint32_t count;
 	uint32_t offset;
 	uint32_t type;
 	uint32_t sum;
 };
 
-static const char *skip_white_space(const char *p)
+// Skips blanks, tabs, vertical tabs, form feeds and carriage returns. A
+// newline is white space too, but it ends the line, so it stops the skip.
+static const char *skip_white_space(const char *p, const char *end)
 {
-	while (*p == ' ' || (*p >= '\t' && *p <= '\r'))
+	while (p < end && (*p == ' ' || *p == '\t' || *p == '\v' || *p == '\f' || *p == '\r'))
 		p++;
 	return p;
 }
 
-static bool read_prefix(hex_record *rec, const char *line)
+// Reads the next byte field, if the line holds one, and adds it to the sum.
+static bool read_byte(hex_record *rec, uint32_t *value)
 {
-	rec->pos = skip_white_space(line);
-	if (*rec->pos != ':')
+	if (rec->end - rec->pos < 2 || !hex_read_byte(rec->pos, value))
 		return false;
-	rec->pos++;
-	if (!hex_read_field(&rec->pos, 2, &rec->count) ||
-	    !hex_read_field(&rec->pos, 4, &rec->offset) ||
-	    !hex_read_field(&rec->pos, 2, &rec->type))
-		return false;
-	rec->sum = rec->count + (rec->offset >> 8) + (rec->offset & 0xFF) +
-		   rec->type;
+	rec->pos += 2;
+	rec->sum += *value;
 	return true;
 }
 
-// Reads one field of `digits` digits and adds its bytes to the sum.
-static bool read_summed(hex_record *rec, int digits, uint32_t *value)
+// The colon, then the byte count, the load offset and the type: exactly
+// eight hexadecimal digits.
+static bool read_prefix(hex_record *rec, const char *line, const char *end)
 {
-	if (!hex_read_field(&rec->pos, digits, value))
+	const char *p = skip_white_space(line, end);
+	uint32_t high, low;
+	if (p == end || *p != ':')
 		return false;
-	rec->sum += (*value >> 8) + (*value & 0xFF);
+	rec->pos = p + 1;
+	rec->end = end;
+	rec->sum = 0;
+	if (!read_byte(rec, &rec->count) || !read_byte(rec, &high) ||
+	    !read_byte(rec, &low) || !read_byte(rec, &rec->type))
+		return false;
+	rec->offset = high << 8 | low;
 	return true;
 }
 
-static int read_data(hex_record *rec, image_cell *cells, uint32_t limit,
-		     uint32_t base, uint32_t *highest)
+// Decodes count byte fields at p into cell[0 ..] and adds them to *sum;
+// false at the first malformed one. Called with a constant count for the
+// common 16-byte record, where the loop unrolls.
+static inline bool decode_bytes(const char *p, uint32_t count, image_cell *cell,
+				uint32_t *sum)
+{
+	uint32_t total = 0;
+#pragma GCC unroll 16
+	for (uint32_t i = 0; i < count; i++, p += 2) {
+		uint32_t byte;
+		if (!hex_read_byte(p, &byte))
+			return false;
+		cell[i] = static_cast<image_cell>(byte);
+		total += byte;
+	}
+	*sum += total;
+	return true;
+}
+
+// Stores the record's bytes into cell[0 ..], when every one of them is well
+// formed; the caller has made sure that the line holds them all.
+static bool store_data(hex_record *rec, image_cell *cell)
+{
+	const uint32_t count = rec->count;
+	bool stored = count == 16 ? decode_bytes(rec->pos, 16, cell, &rec->sum)
+				  : decode_bytes(rec->pos, count, cell, &rec->sum);
+	if (stored)
+		rec->pos += 2 * count;
+	return stored;
+}
+
+// Stores the bytes one at a time, up to the first that is malformed, missing
+// or beyond the limit.
+static int store_data_checked(hex_record *rec, image_cell *cells, uint32_t limit,
+			      uint64_t first, uint32_t *highest)
 {
 	for (uint32_t i = 0; i < rec->count; i++) {
 		uint32_t byte;
-		if (!read_summed(rec, 2, &byte))
+		if (!read_byte(rec, &byte))
 			return HEX_BAD_FORMAT;
-		uint64_t address = uint64_t(base) + rec->offset + i;
+		uint64_t address = first + i;
 		if (address >= limit)
 			return HEX_DOES_NOT_FIT;
 		if (address > *highest)
@@ -69,22 +113,39 @@ static int read_data(hex_record *rec, image_cell *cells, uint32_t limit,
 	return HEX_OK;
 }
 
+// A complete record within the limit takes the fast way; anything else, and
+// a record found malformed on the way, the careful one, which stops where
+// the record goes wrong.
+static int read_data(hex_record *rec, image_cell *cells, uint32_t limit,
+		     uint32_t base, uint32_t *highest)
+{
+	uint64_t first = uint64_t(base) + rec->offset;
+	bool complete = rec->end - rec->pos >= 2 * int64_t(rec->count) + 2;
+	if (complete && first + rec->count <= limit && store_data(rec, cells + first)) {
+		if (rec->count > 0 && first + rec->count - 1 > *highest)
+			*highest = static_cast<uint32_t>(first + rec->count - 1);
+		return HEX_OK;
+	}
+	return store_data_checked(rec, cells, limit, first, highest);
+}
+
 // Reads and sums the bytes of a record that stores nothing.
 static int skip_bytes(hex_record *rec)
 {
 	uint32_t byte;
 	for (uint32_t i = 0; i < rec->count; i++)
-		if (!read_summed(rec, 2, &byte))
+		if (!read_byte(rec, &byte))
 			return HEX_BAD_FORMAT;
 	return HEX_OK;
 }
 
+// Reads the four-digit base value of a 02 or 04 record, whatever its count.
 static int read_base(hex_record *rec, int shift, uint32_t *segment_base)
 {
-	uint32_t value;
-	if (!read_summed(rec, 4, &value))
+	uint32_t high, low;
+	if (!read_byte(rec, &high) || !read_byte(rec, &low))
 		return HEX_BAD_FORMAT;
-	*segment_base = value << shift;
+	*segment_base = (high << 8 | low) << shift;
 	return HEX_OK;
 }
 
@@ -109,55 +170,84 @@ static int read_body(hex_record *rec, image_cell *cells, uint32_t limit,
 }
 
 // The checks run in one order: prefix, body by type, checksum field, sum.
+// Reading never passes the line's first newline, which is no digit; *stop
+// is where it ended.
+static int parse_record(const char *line, const char *end, image_cell *cells,
+			uint32_t limit, uint32_t *segment_base, uint32_t *highest,
+			const char **stop)
+{
+	hex_record rec;
+	*stop = line;
+	if (!read_prefix(&rec, line, end))
+		return HEX_BAD_FORMAT;
+	int status = read_body(&rec, cells, limit, segment_base, highest);
+	*stop = rec.pos;
+	if (status != HEX_OK)
+		return status;
+	uint32_t sum = rec.sum;
+	uint32_t checksum;
+	if (!read_byte(&rec, &checksum))
+		return HEX_BAD_FORMAT;
+	*stop = rec.pos;
+	return checksum == ((0x100 - (sum & 0xFF)) & 0xFF) ? HEX_OK : HEX_CHECKSUM_ERROR;
+}
+
+int parse_hex_span(const char *line, size_t length, image_cell *cells,
+		   uint32_t limit, uint32_t *segment_base, uint32_t *highest)
+{
+	const char *stop;
+	return parse_record(line, line + length, cells, limit, segment_base, highest, &stop);
+}
+
 int parse_hex_line(const char *line, image_cell *cells, uint32_t limit,
 		   uint32_t *segment_base, uint32_t *highest)
 {
-	hex_record rec;
-	if (!read_prefix(&rec, line))
-		return HEX_BAD_FORMAT;
-	int status = read_body(&rec, cells, limit, segment_base, highest);
-	if (status != HEX_OK)
-		return status;
-	uint32_t checksum;
-	if (!hex_read_field(&rec.pos, 2, &checksum))
-		return HEX_BAD_FORMAT;
-	return checksum == ((0x100 - (rec.sum & 0xFF)) & 0xFF)
-		       ? HEX_OK
-		       : HEX_CHECKSUM_ERROR;
+	return parse_hex_span(line, std::strlen(line), cells, limit, segment_base, highest);
+}
+
+// Reports a line that did not parse; returns true when loading must stop.
+static bool report_line(int result, int line_number, int verify_checksums)
+{
+	switch (result) {
+	case HEX_CHECKSUM_ERROR:
+		if (verify_checksums == 1)
+			std::fprintf(stderr, "ERROR: Checksum error on line %d\n", line_number);
+		return false;
+	case HEX_DOES_NOT_FIT:
+		std::fputs("ERROR: Hex file contents does not fit into available memory",
+			   stderr);
+		return true;
+	default:
+		std::fprintf(stderr, "ERROR: Invalid Intel hex format on line %d\n",
+			     line_number);
+		return true;
+	}
 }
 
 int load_hex_file(FILE *stream, image_cell *cells, int verify_checksums,
 		  uint32_t limit, uint32_t *highest)
 {
-	char line[LINE_BUFFER_SIZE];
+	line_reader reader;
+	const char *window;
+	size_t length;
 	int line_number = 0;
 	int status = HEX_OK;
 	uint32_t segment_base = 0;
 
-	while (std::fgets(line, sizeof line, stream) != nullptr) {
+	// Each piece is parsed where it stands in the reader's window; parsing
+	// stops at the piece's newline at the latest, and the newline is looked
+	// for only from where it stopped.
+	line_reader_init(&reader, stream);
+	while ((window = line_reader_window(&reader, &length)) != nullptr) {
+		const char *stop;
 		line_number++;
-		int result = parse_hex_line(line, cells, limit, &segment_base,
-					    highest);
-		if (result == HEX_OK)
-			continue;
-		if (result == HEX_CHECKSUM_ERROR) {
-			if (verify_checksums == 1) {
-				std::fprintf(stderr,
-					     "ERROR: Checksum error on line %d\n",
-					     line_number);
-				status = HEX_CHECKSUM_ERROR;
-			}
-			continue;
-		}
-		if (result == HEX_DOES_NOT_FIT)
-			std::fputs("ERROR: Hex file contents does not fit into "
-				   "available memory",
-				   stderr);
-		else
-			std::fprintf(stderr,
-				     "ERROR: Invalid Intel hex format on line %d\n",
-				     line_number);
-		return result;
+		int result = parse_record(window, window + length, cells, limit,
+					  &segment_base, highest, &stop);
+		if (result != HEX_OK && report_line(result, line_number, verify_checksums))
+			return result;
+		if (result != HEX_OK && verify_checksums == 1)
+			status = HEX_CHECKSUM_ERROR;
+		line_reader_advance(&reader, line_piece_end(window, length, stop));
 	}
-	return std::ferror(stream) ? HEX_READ_ERROR : status;
+	return reader.failed ? HEX_READ_ERROR : status;
 }

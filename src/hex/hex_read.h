@@ -2,6 +2,7 @@
 #ifndef TARNWICK_HEX_READ_H
 #define TARNWICK_HEX_READ_H
 
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 
@@ -16,10 +17,6 @@ enum {
 	HEX_READ_ERROR = 4,     // the stream reported a read error
 };
 
-// Size of the line buffer; one read takes at most LINE_BUFFER_SIZE - 1
-// characters, so a longer line is parsed in pieces.
-constexpr int LINE_BUFFER_SIZE = 1000;
-
 // Parses one NUL-terminated line and stores its data bytes: address a goes to
 // cells[a], and every address must be below limit. *segment_base carries the
 // base address set by type 02 and 04 records from one line to the next;
@@ -27,6 +24,12 @@ constexpr int LINE_BUFFER_SIZE = 1000;
 // bytes stored before a failure stay stored.
 int parse_hex_line(const char *line, image_cell *cells, uint32_t limit,
 		   uint32_t *segment_base, uint32_t *highest);
+
+// The same for a line of the given length, which may hold NUL bytes: they
+// are characters like any other that is not a digit. A newline ends the
+// line; nothing behind it is read.
+int parse_hex_span(const char *line, size_t length, image_cell *cells,
+		   uint32_t limit, uint32_t *segment_base, uint32_t *highest);
 
 // Loads every line of stream into cells, as parse_hex_line does, with the
 // base reset to 0. The caller sets *highest to 0 first. Checksum mismatches

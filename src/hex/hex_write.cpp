@@ -7,102 +7,137 @@
 
 static const char END_OF_FILE_RECORD[] = ":00000001FF\n";
 
-// The pending record: its byte count, its text after the count (address,
-// type and data digits), the sum of its address and data bytes, and the
-// address that would continue it.
-static uint8_t pending_count;
-static char record_text[64];
-static uint8_t record_sum;
-static uint32_t next_address;
-// Upper 16 bits of the output address that the records written so far
-// refer to; 0 until an extended linear address record changes it.
-static uint32_t current_segment;
+// Size of the text buffer that the writer fills before handing it to stdio.
+constexpr size_t WRITE_BUFFER_SIZE = 32 * 1024;
 
-static void put_text(FILE *out, const char *text, size_t length)
+// Longest record line: colon, count, address, type, 16 data bytes,
+// checksum, newline.
+constexpr size_t RECORD_LINE_MAX = 1 + 2 + 4 + 2 + 2 * HEX_RECORD_BYTES + 2 + 1;
+
+// Upper-case digit pairs of every byte value.
+struct hex_text_table {
+	char pair[256][2];
+	constexpr hex_text_table() : pair()
+	{
+		const char digits[] = "0123456789ABCDEF";
+		for (int v = 0; v < 256; v++) {
+			pair[v][0] = digits[v >> 4];
+			pair[v][1] = digits[v & 0xF];
+		}
+	}
+};
+
+static constexpr hex_text_table HEX_TEXT{};
+
+// Output text gathered for one stream.
+struct hex_output {
+	FILE *out;
+	size_t used;
+	char text[WRITE_BUFFER_SIZE];
+};
+
+static void flush_output(hex_output *o)
 {
-	std::fwrite(text, 1, length, out);
+	std::fwrite(o->text, 1, o->used, o->out);
+	o->used = 0;
 }
 
-// Writes a record from its count, its text after the count and its sum.
-static void put_record(FILE *out, uint32_t count, const char *text,
-		       size_t text_length, uint32_t sum)
+static char *put_byte(char *p, uint32_t byte)
 {
-	char line[80];
-	char *p = line;
+	std::memcpy(p, HEX_TEXT.pair[byte & 0xFF], 2);
+	return p + 2;
+}
+
+// Writes the record prefix (colon, count, address, type) at p.
+static char *put_prefix(char *p, uint32_t n, uint32_t address, uint32_t type)
+{
 	*p++ = ':';
-	p = hex_put_digits(p, count, 2);
-	std::memcpy(p, text, text_length);
-	p += text_length;
-	p = hex_put_digits(p, (0x100 - ((sum + count) & 0xFF)) & 0xFF, 2);
+	p = put_byte(p, n);
+	p = put_byte(p, address >> 8);
+	p = put_byte(p, address);
+	return put_byte(p, type);
+}
+
+// Writes the checksum for the sum of a record's bytes, and the newline.
+static char *put_checksum(char *p, uint32_t sum)
+{
+	p = put_byte(p, 0x100 - (sum & 0xFF));
 	*p++ = '\n';
-	put_text(out, line, static_cast<size_t>(p - line));
+	return p;
 }
 
-static void flush_pending(FILE *out)
+// Makes room for one more record line.
+static char *record_space(hex_output *o)
 {
-	if (pending_count == 0)
-		return;
-	put_record(out, pending_count, record_text, 6 + 2u * pending_count,
-		   record_sum);
-	pending_count = 0;
-	record_sum = 0;
+	if (o->used + RECORD_LINE_MAX > WRITE_BUFFER_SIZE)
+		flush_output(o);
+	return o->text + o->used;
 }
 
-static void put_segment_record(FILE *out, uint32_t segment)
+static void put_segment_record(hex_output *o, uint32_t segment)
 {
-	char text[16];
-	char *p = hex_put_digits(text, 0, 4);
-	p = hex_put_digits(p, 0x04, 2);
-	p = hex_put_digits(p, segment, 4);
-	put_record(out, 2, text, static_cast<size_t>(p - text),
-		   0x04 + (segment >> 8) + (segment & 0xFF));
+	char *p = put_prefix(record_space(o), 2, 0, 0x04);
+	p = put_byte(p, segment >> 8);
+	p = put_byte(p, segment);
+	p = put_checksum(p, 2 + 0x04 + (segment >> 8) + (segment & 0xFF));
+	o->used = static_cast<size_t>(p - o->text);
 }
 
-static void add_byte(FILE *out, uint32_t address, int value)
+// Writes the data bytes of n cells at *p and returns their sum; *cells_or
+// gathers the cells ORed together, negative when one of them is empty.
+// Called with the constant HEX_RECORD_BYTES for a full record, where the
+// loop unrolls.
+static inline uint32_t put_data(char **p, const image_cell *data, uint32_t n,
+				image_cell *cells_or)
 {
-	uint32_t byte = static_cast<uint32_t>(value) & 0xFF;
-
-	if (address != next_address || (address >> 16) != current_segment)
-		flush_pending(out);
-	if ((address >> 16) != current_segment) {
-		current_segment = address >> 16;
-		put_segment_record(out, current_segment);
+	uint32_t sum = 0;
+	image_cell seen = 0;
+	char *q = *p;
+#pragma GCC unroll 16
+	for (uint32_t k = 0; k < n; k++) {
+		uint32_t byte = static_cast<uint32_t>(data[k]) & 0xFF;
+		seen |= data[k];
+		sum += byte;
+		q = put_byte(q, byte);
 	}
-	record_sum = static_cast<uint8_t>(record_sum + byte);
-	if (pending_count == 0) {
-		char *p = hex_put_digits(record_text, address & 0xFFFF, 4);
-		hex_put_digits(p, 0x00, 2);
-		record_sum = static_cast<uint8_t>(record_sum + ((address >> 8) & 0xFF) +
-						  (address & 0xFF));
-	}
-	hex_put_digits(record_text + 6 + 2 * pending_count, byte, 2);
-	pending_count++;
-	if (pending_count == HEX_RECORD_BYTES)
-		flush_pending(out);
-	next_address = address + 1;
+	*p = q;
+	*cells_or = seen;
+	return sum;
 }
 
-void emit_hex_byte(FILE *out, uint32_t address, int value, int mode)
+// Number of cells from data[0] on that hold bytes, at most `most`.
+static uint32_t bytes_ahead(const image_cell *data, uint32_t most)
 {
-	if (out == nullptr)
-		return;
-	switch (mode) {
-	case EMIT_RESET:
-		pending_count = 0;
-		record_sum = 0;
-		next_address = 0;
-		current_segment = 0;
-		break;
-	case EMIT_BYTE:
-		add_byte(out, address, value);
-		break;
-	case EMIT_FINISH:
-		flush_pending(out);
-		put_text(out, END_OF_FILE_RECORD, sizeof END_OF_FILE_RECORD - 1);
-		break;
-	default:
-		break;
+	uint32_t n = 0;
+	while (n < most && data[n] != EMPTY_CELL)
+		n++;
+	return n;
+}
+
+// Writes one data record at the 16-bit address from the cells of data[0 ..],
+// up to the first empty cell but at most `most` (1 to HEX_RECORD_BYTES)
+// bytes; returns the number of bytes written. A full record is written
+// straight away, and written again shorter should one of its cells turn out
+// to be empty (EMPTY_CELL is the only negative cell value).
+static uint32_t put_data_record(hex_output *o, uint32_t address,
+				const image_cell *data, uint32_t most)
+{
+	char *start = record_space(o);
+	char *p = start + 9;
+	image_cell seen = -1;
+	uint32_t n = HEX_RECORD_BYTES;
+	uint32_t sum = 0;
+	if (most == HEX_RECORD_BYTES)
+		sum = put_data(&p, data, HEX_RECORD_BYTES, &seen);
+	if (seen < 0) {
+		n = bytes_ahead(data, most);
+		p = start + 9;
+		sum = put_data(&p, data, n, &seen);
 	}
+	put_prefix(start, n, address, 0x00);
+	p = put_checksum(p, sum + n + (address >> 8) + (address & 0xFF));
+	o->used = static_cast<size_t>(p - o->text);
+	return n;
 }
 
 int write_hex_image(FILE *out, const image_cell *cells, uint32_t base_address,
@@ -110,11 +145,32 @@ int write_hex_image(FILE *out, const image_cell *cells, uint32_t base_address,
 {
 	if (out == nullptr)
 		return 0;
-	emit_hex_byte(out, 0, 0, EMIT_RESET);
-	for (uint32_t i = 0; i < count; i++)
-		if (cells[i] != EMPTY_CELL)
-			emit_hex_byte(out, base_address + i, cells[i], EMIT_BYTE);
-	emit_hex_byte(out, 0, 0, EMIT_FINISH);
+	hex_output o;
+	o.out = out;
+	o.used = 0;
+	uint32_t segment = 0;
+	uint32_t i = 0;
+	while (i < count) {
+		if (cells[i] == EMPTY_CELL) {
+			i++;
+			continue;
+		}
+		uint32_t address = base_address + i;
+		if (address >> 16 != segment) {
+			segment = address >> 16;
+			put_segment_record(&o, segment);
+		}
+		// A record ends at the 16th byte, at an empty cell, at the end of
+		// the range and at a 64 KiB boundary of the output address.
+		uint32_t most = HEX_RECORD_BYTES;
+		if (count - i < most)
+			most = count - i;
+		if (0x10000 - (address & 0xFFFF) < most)
+			most = 0x10000 - (address & 0xFFFF);
+		i += put_data_record(&o, address & 0xFFFF, cells + i, most);
+	}
+	flush_output(&o);
+	std::fputs(END_OF_FILE_RECORD, out);
 	return 0;
 }
 

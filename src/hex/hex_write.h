@@ -8,24 +8,17 @@
 #include "image/image.h"
 
 // Most data bytes in one record.
-constexpr uint8_t HEX_RECORD_BYTES = 16;
-
-// Modes of emit_hex_byte.
-enum { EMIT_RESET = 0, EMIT_BYTE = 1, EMIT_FINISH = 2 };
-
-// The record assembler behind write_hex_image. EMIT_RESET starts afresh;
-// EMIT_BYTE adds the low 8 bits of value at the output address, writing the
-// pending record first when the address does not continue it or starts a
-// new 64 KiB segment (then an extended linear address record comes first);
-// EMIT_FINISH writes the pending record and the end-of-file record. A null
-// out or another mode does nothing. Not re-entrant: the pending record is
-// file-scope state.
-void emit_hex_byte(FILE *out, uint32_t address, int value, int mode);
+constexpr uint32_t HEX_RECORD_BYTES = 16;
 
 // Writes every cell of cells[0 .. count) that is not EMPTY_CELL, at output
-// address base_address + index, then ":00000001FF". Addresses up to FFFFh
-// need no address record. A null out writes nothing. Always returns 0;
-// the caller checks the stream for write errors.
+// address base_address + index: each run of consecutive bytes as data
+// records of HEX_RECORD_BYTES bytes counted from the start of the run (the
+// last one holding the rest), then ":00000001FF". A gap or a 64 KiB boundary
+// of the output address ends a run; before the first record of a 64 KiB
+// segment other than the first, an extended linear address record gives the
+// upper 16 bits. A null out writes nothing. The caller makes sure that no
+// output address passes FFFFFFFFh (check_hex_address_range) and checks the
+// stream for write errors. Always returns 0.
 int write_hex_image(FILE *out, const image_cell *cells, uint32_t base_address,
 		    uint32_t count);
 

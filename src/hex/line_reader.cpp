@@ -1,0 +1,55 @@
+// Reading a text stream line by line, in pieces of bounded length.
+#include "hex/line_reader.h"
+
+#include <cstring>
+
+void line_reader_init(line_reader *reader, FILE *stream)
+{
+	reader->stream = stream;
+	reader->start = 0;
+	reader->end = 0;
+	reader->at_end = 0;
+	reader->failed = 0;
+}
+
+// Keeps the bytes not yet consumed and reads behind them.
+static void refill(line_reader *reader)
+{
+	size_t kept = reader->end - reader->start;
+	std::memmove(reader->buffer, reader->buffer + reader->start, kept);
+	reader->start = 0;
+	size_t wanted = LINE_READ_BLOCK - kept;
+	size_t got = std::fread(reader->buffer + kept, 1, wanted, reader->stream);
+	reader->end = kept + got;
+	if (got < wanted) {
+		reader->at_end = 1;
+		reader->failed = std::ferror(reader->stream) != 0;
+	}
+}
+
+const char *line_reader_window(line_reader *reader, size_t *length)
+{
+	if (reader->end - reader->start < LINE_PIECE_MAX && !reader->at_end)
+		refill(reader);
+	size_t left = reader->end - reader->start;
+	if (left == 0 || reader->failed)
+		return nullptr;
+	*length = left < LINE_PIECE_MAX ? left : LINE_PIECE_MAX;
+	return reader->buffer + reader->start;
+}
+
+size_t line_piece_end(const char *window, size_t length, const char *from)
+{
+	const char *end = window + length;
+	if (from < end && *from == '\n')
+		return static_cast<size_t>(from - window) + 1;
+	const void *newline = std::memchr(from, '\n', static_cast<size_t>(end - from));
+	if (newline == nullptr)
+		return length;
+	return static_cast<size_t>(static_cast<const char *>(newline) - window) + 1;
+}
+
+void line_reader_advance(line_reader *reader, size_t n)
+{
+	reader->start += n;
+}

@@ -1,0 +1,44 @@
+// Reading a text stream line by line, in pieces of bounded length.
+#ifndef TARNWICK_LINE_READER_H
+#define TARNWICK_LINE_READER_H
+
+#include <cstddef>
+#include <cstdio>
+
+// Longest piece of a line: a longer line is taken in several pieces.
+constexpr size_t LINE_PIECE_MAX = 999;
+
+// Bytes read from the stream at a time.
+constexpr size_t LINE_READ_BLOCK = 64 * 1024;
+
+// A piece is the characters up to and including the next newline, but at
+// most LINE_PIECE_MAX of them. The reader hands out a window on the text
+// that holds the next piece; its user finds the piece's end within it
+// (line_piece_end) and moves on past it.
+struct line_reader {
+	FILE *stream;
+	size_t start;     // first byte not yet consumed
+	size_t end;       // end of the bytes read so far
+	int at_end;       // the stream has nothing more to read
+	int failed;       // the stream reported a read error
+	char buffer[LINE_READ_BLOCK];
+};
+
+// Starts reading stream from its current position.
+void line_reader_init(line_reader *reader, FILE *stream);
+
+// Returns the unread text, LINE_PIECE_MAX characters of it or all that is
+// left, with its length in *length; it stays valid until the next call.
+// Returns null at the end of the stream and after a read error, which sets
+// reader->failed.
+const char *line_reader_window(line_reader *reader, size_t *length);
+
+// Length of the piece at the start of a window of the given length,
+// searching for its newline from `from` on (the piece holds no newline
+// before it).
+size_t line_piece_end(const char *window, size_t length, const char *from);
+
+// Consumes the first n characters of the window.
+void line_reader_advance(line_reader *reader, size_t n);
+
+#endif
