@@ -6,7 +6,7 @@
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
-#include <unistd.h>
+#include <getopt.h>
 
 #include "cli/usage.h"
 
@@ -114,7 +114,10 @@ int scan_options(int argc, char **argv, run_options *opts)
 
 	set_defaults(opts);
 	optind = 0; // a fresh scan, which also reads POSIXLY_CORRECT anew
-	while ((letter = getopt(argc, argv, OPTION_STRING)) != -1) {
+	// getopt_long without a table of long options is getopt in its GNU form:
+	// it permutes the arguments, stops at "--" and honours POSIXLY_CORRECT,
+	// on glibc and on mingw-w64 alike, whose plain getopt does not permute.
+	while ((letter = getopt_long(argc, argv, OPTION_STRING, nullptr, nullptr)) != -1) {
 		int result = apply_option(opts, letter, optarg);
 		if (result != SCAN_CONTINUE)
 			return result;

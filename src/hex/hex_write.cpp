@@ -150,6 +150,7 @@ int write_hex_image(FILE *out, const image_cell *cells, uint32_t base_address,
 	o.used = 0;
 	uint32_t segment = 0;
 	uint32_t i = 0;
+	count = image_used_end(cells, count);
 	while (i < count) {
 		if (cells[i] == EMPTY_CELL) {
 			i++;
@@ -177,10 +178,8 @@ int write_hex_image(FILE *out, const image_cell *cells, uint32_t base_address,
 int check_hex_address_range(const image_cell *cells, uint32_t base_address,
 			    uint32_t count)
 {
-	uint32_t top = count;
-	while (top > 0 && cells[top - 1] == EMPTY_CELL)
-		top--;
-	if (top == 0)
+	uint32_t end = image_used_end(cells, count);
+	if (end == 0)
 		return 0;
-	return uint64_t(base_address) + (top - 1) > 0xFFFFFFFFu ? 1 : 0;
+	return uint64_t(base_address) + (end - 1) > 0xFFFFFFFFu ? 1 : 0;
 }

@@ -33,3 +33,26 @@ void image_clear(image_cell *first, uint32_t count)
 		std::memset(first + done, 0xFF, n * sizeof(image_cell));
 	}
 }
+
+// Cells looked at together when searching for the last byte: EMPTY_CELL is
+// the only value with all bits set, so a block is empty exactly when the AND
+// of its cells is EMPTY_CELL, a test without branches that vectorises.
+constexpr uint32_t SCAN_BLOCK_CELLS = 16;
+
+static bool block_is_empty(const image_cell *block)
+{
+	image_cell all = EMPTY_CELL;
+	for (uint32_t k = 0; k < SCAN_BLOCK_CELLS; k++)
+		all &= block[k];
+	return all == EMPTY_CELL;
+}
+
+uint32_t image_used_end(const image_cell *first, uint32_t count)
+{
+	uint32_t end = count;
+	while (end >= SCAN_BLOCK_CELLS && block_is_empty(first + end - SCAN_BLOCK_CELLS))
+		end -= SCAN_BLOCK_CELLS;
+	while (end > 0 && first[end - 1] == EMPTY_CELL)
+		end--;
+	return end;
+}

@@ -30,4 +30,8 @@ void image_free(image *img);
 // Sets count cells from first on to EMPTY_CELL.
 void image_clear(image_cell *first, uint32_t count);
 
+// The index after the last cell of first[0 .. count) that holds a byte, or 0
+// when none does.
+uint32_t image_used_end(const image_cell *first, uint32_t count);
+
 #endif

@@ -1,0 +1,66 @@
+// In-process throughput of the Intel HEX loader and writer, in bytes of
+// Intel HEX text per second, on the full 64 KiB image.
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "hex/hex_read.h"
+#include "hex/hex_write.h"
+#include "image/image.h"
+
+// The full image: 65,533 bytes in cells 0 to 65,532.
+static image *full_image()
+{
+	image *img = image_alloc();
+	for (uint32_t i = 0; i < 65533; i++)
+		img->cells[i] = static_cast<image_cell>((i * 7 + 5) & 0xFF);
+	return img;
+}
+
+// The image as Intel HEX text, written by the writer itself.
+static std::string full_text(const image *img)
+{
+	char *text = nullptr;
+	size_t length = 0;
+	FILE *out = open_memstream(&text, &length);
+	write_hex_image(out, img->cells, 0, IMAGE_CELLS);
+	std::fclose(out);
+	std::string s(text, length);
+	std::free(text);
+	return s;
+}
+
+static void bm_load_hex_file(benchmark::State &state)
+{
+	image *img = full_image();
+	std::string text = full_text(img);
+	for (auto _ : state) {
+		FILE *in = fmemopen(&text[0], text.size(), "r");
+		uint32_t highest = 0;
+		int status = load_hex_file(in, img->cells, 1, IMAGE_CELLS, &highest);
+		std::fclose(in);
+		if (status != HEX_OK || highest != 65532)
+			state.SkipWithError("the image did not load");
+		benchmark::DoNotOptimize(img->cells[highest]);
+	}
+	state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(text.size()));
+	image_free(img);
+}
+BENCHMARK(bm_load_hex_file);
+
+static void bm_write_hex_image(benchmark::State &state)
+{
+	image *img = full_image();
+	size_t size = full_text(img).size();
+	FILE *sink = std::fopen("/dev/null", "w");
+	for (auto _ : state)
+		write_hex_image(sink, img->cells, 0, IMAGE_CELLS);
+	std::fclose(sink);
+	state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(size));
+	image_free(img);
+}
+BENCHMARK(bm_write_hex_image);
+
+BENCHMARK_MAIN();

@@ -1,0 +1,107 @@
+#!/bin/sh
+# Measures tarnwick against srec_cat, objcopy and cp on one machine, in one
+# run, and prints a Markdown table with the ratios and the targets.
+#   instructions: valgrind --tool=callgrind (repeatable on a busy machine)
+#   wall time:    hyperfine, median of repeated runs
+#   memory:       peak resident set size from GNU time
+#   throughput:   the loader and the writer in-process (Google Benchmark)
+# Usage: bench/run.sh [output.md]     (the table also goes to the file)
+set -eu
+cd "$(dirname "$0")/.."
+sh scripts/install-deps.sh cmake make gcc g++ libbenchmark-dev valgrind hyperfine srecord binutils time
+cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DTARNWICK_TESTS=OFF -DTARNWICK_BENCH=ON >/dev/null
+cmake --build build-bench --parallel >/dev/null
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+./build-bench/make_inputs "$work"
+tool=$PWD/build-bench/tarnwick
+cd "$work"
+
+# Instructions of one command (all its output to /dev/null).
+instructions() {
+	valgrind --tool=callgrind --callgrind-out-file=/dev/null "$@" 2>&1 >/dev/null |
+		sed -n 's/.*Collected : *\([0-9]*\).*/\1/p; s/.*I *refs: *\([0-9,]*\).*/\1/p' |
+		tr -d , | tail -n 1
+}
+# Median wall time in milliseconds over `runs` runs.
+wall_ms() {
+	runs=$1
+	shift
+	hyperfine --style none --warmup 3 --runs "$runs" --export-csv wall.csv "$*" >/dev/null 2>&1
+	awk -F, 'NR == 2 { printf "%.3f", $4 * 1000 }' wall.csv
+}
+# Peak resident set size in KiB.
+peak_kib() {
+	/usr/bin/time -f %M -o rss.txt "$@" >/dev/null 2>&1 || true
+	tail -n 1 rss.txt
+}
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.1f", a / b }'; }
+
+TW="$tool"
+HELP_I=$(instructions "$TW" -h)
+HELP_MS=$(wall_ms 50 "$TW -h")
+HELP_KIB=$(peak_kib "$TW" -h)
+
+row() { # name, instructions, wall ms, peak KiB
+	printf '| %s | %s | %s | %s |\n' "$1" "$2" "$3" "$4"
+}
+
+{
+echo "# Benchmark results"
+echo
+echo "Machine: $(uname -srm), $(nproc) cores, $(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -n 1)."
+echo "Run: $(date -u '+%Y-%m-%d %H:%M UTC'), tarnwick $("$TW" -h 2>&1 | sed -n 's/^tarnwick version //p'),"
+echo "$(srec_cat -version 2>/dev/null | head -n 1), $(objcopy --version | head -n 1)."
+echo
+echo "| command | instructions | median wall ms | peak RSS KiB |"
+echo "|---|---:|---:|---:|"
+row "tarnwick -h (start-up)" "$HELP_I" "$HELP_MS" "$HELP_KIB"
+
+for input in prog4k full; do
+	size=65536
+	[ "$input" = prog4k ] && size=4096
+	ti=$(instructions "$TW" -p $size $input.hex out.hex); tm=$(wall_ms 30 "$TW -p $size $input.hex out.hex"); tk=$(peak_kib "$TW" -p $size $input.hex out.hex)
+	ai=$(instructions "$TW" -p $size -a image $input.hex out.c); am=$(wall_ms 30 "$TW -p $size -a image $input.hex out.c"); ak=$(peak_kib "$TW" -p $size -a image $input.hex out.c)
+	si=$(instructions srec_cat $input.hex -intel -offset 3 -o out.hex -intel); sm=$(wall_ms 30 "srec_cat $input.hex -intel -offset 3 -o out.hex -intel"); sk=$(peak_kib srec_cat $input.hex -intel -offset 3 -o out.hex -intel)
+	oi=$(instructions objcopy -I ihex -O ihex --change-addresses 3 $input.hex out.hex); om=$(wall_ms 30 "objcopy -I ihex -O ihex --change-addresses 3 $input.hex out.hex"); ok=$(peak_kib objcopy -I ihex -O ihex --change-addresses 3 $input.hex out.hex)
+	ci=$(instructions cp $input.hex out.hex); cm=$(wall_ms 30 "cp $input.hex out.hex"); ck=$(peak_kib cp $input.hex out.hex)
+	row "tarnwick -p $size $input.hex" "$ti" "$tm" "$tk"
+	row "tarnwick -p $size -a image $input.hex" "$ai" "$am" "$ak"
+	row "srec_cat $input.hex -intel -offset 3 -o out.hex -intel" "$si" "$sm" "$sk"
+	row "objcopy -I ihex -O ihex --change-addresses 3 $input.hex" "$oi" "$om" "$ok"
+	row "cp $input.hex out.hex" "$ci" "$cm" "$ck"
+	eval "${input}_t=$ti ${input}_tm=$tm ${input}_tk=$tk ${input}_s=$si ${input}_o=$oi ${input}_cm=$cm"
+done
+bi=$(instructions "$TW" -p 65536 big.hex out.hex); bm=$(wall_ms 5 "$TW -p 65536 big.hex out.hex"); bk=$(peak_kib "$TW" -p 65536 big.hex out.hex)
+bcm=$(wall_ms 5 "cp big.hex out.hex")
+row "tarnwick -p 65536 big.hex ($(($(wc -c <big.hex) / 1000000)) MB)" "$bi" "$bm" "$bk"
+row "cp big.hex out.hex" "-" "$bcm" "-"
+
+"$OLDPWD/build-bench/hex_bench" --benchmark_format=csv 2>/dev/null >gbench.csv
+load_mbs=$(awk -F, '/bm_load_hex_file/ { printf "%.0f", $6 / 1e6 }' gbench.csv)
+write_mbs=$(awk -F, '/bm_write_hex_image/ { printf "%.0f", $6 / 1e6 }' gbench.csv)
+echo
+echo "In-process throughput (Google Benchmark, Intel HEX text of the full image):"
+echo "loader $load_mbs MB/s, writer $write_mbs MB/s."
+
+own=$((full_t - HELP_I))
+echo
+echo "| target | figure | met |"
+echo "|---|---|---|"
+check() { printf '| %s | %s | %s |\n' "$1" "$2" "$(awk "BEGIN { print ($3) ? \"yes\" : \"no\" }")"; }
+check "instructions, full image: 15x fewer than srec_cat" "$(ratio "$full_s" "$full_t")x" "$full_s >= 15 * $full_t"
+check "instructions, full image: 5x fewer than objcopy" "$(ratio "$full_o" "$full_t")x" "$full_o >= 5 * $full_t"
+check "own share (conversion less -h) at most 2,000,000" "$own" "$own <= 2000000"
+check "median wall time at most twice cp's" "$(ratio "$full_tm" "$full_cm")x cp" "$full_tm <= 2 * $full_cm"
+check "peak RSS at most 1 MiB above -h" "+$((full_tk - HELP_KIB)) KiB" "$full_tk - $HELP_KIB <= 1024"
+check "loader at least 400 MB/s" "$load_mbs MB/s" "$load_mbs >= 400"
+check "writer at least 400 MB/s" "$write_mbs MB/s" "$write_mbs >= 400"
+check "100 MB file in under 0.5 s" "$bm ms" "$bm < 500"
+# Own instructions per byte of input: the 100 MB file must cost no more per
+# byte than the full image, give or take a quarter.
+per_byte() { awk -v a="$1" -v h="$HELP_I" -v n="$(wc -c <"$2")" 'BEGIN { printf "%.2f", (a - h) / n }'; }
+p4=$(per_byte "$prog4k_t" prog4k.hex) pf=$(per_byte "$full_t" full.hex) pb=$(per_byte "$bi" big.hex)
+check "linear: own instructions per input byte, 4 KiB / full / 100 MB" "$p4 / $pf / $pb" "$pb <= 1.25 * $pf"
+} | tee "$work/table.md"
+[ "$#" -ge 1 ] && cp "$work/table.md" "$OLDPWD/$1"
+exit 0
