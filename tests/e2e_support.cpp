@@ -24,6 +24,50 @@ bool under_valgrind()
 	return std::getenv("TARNWICK_VALGRIND") != nullptr;
 }
 
+bool windows_binary()
+{
+	std::string binary = tarnwick_binary();
+	return binary.size() > 4 && binary.compare(binary.size() - 4, 4, ".exe") == 0;
+}
+
+// The binary's absolute path.
+static std::string binary_path()
+{
+	std::string binary = tarnwick_binary();
+	if (!binary.empty() && binary[0] == '/')
+		return binary;
+	char cwd[4096];
+	return std::string(getcwd(cwd, sizeof cwd) != nullptr ? cwd : ".") + "/" + binary;
+}
+
+std::string as_written(const std::string &text)
+{
+	if (!windows_binary())
+		return text;
+	std::string crlf;
+	for (char c : text) {
+		if (c == '\n')
+			crlf += '\r';
+		crlf += c;
+	}
+	return crlf;
+}
+
+std::string with_program_name(const std::string &text)
+{
+	std::string name = "tarnwick";
+	if (windows_binary()) {
+		name = "Z:" + binary_path();
+		for (char &c : name)
+			if (c == '/')
+				c = '\\';
+	}
+	std::string result = text;
+	for (size_t at; (at = result.find("<PROG>")) != std::string::npos;)
+		result.replace(at, 6, name);
+	return result;
+}
+
 scratch_dir::scratch_dir()
 {
 	const char *tmp = std::getenv("TMPDIR");
@@ -35,7 +79,7 @@ scratch_dir::scratch_dir()
 	dir_ = buf.data();
 	chmod(dir_.c_str(), 0755);
 	mkdir(path(".bin").c_str(), 0755);
-	if (symlink(tarnwick_binary().c_str(), path(".bin/tarnwick").c_str()) != 0)
+	if (symlink(binary_path().c_str(), path(".bin/tarnwick").c_str()) != 0)
 		std::abort();
 }
 
@@ -62,10 +106,16 @@ std::string scratch_dir::read(const std::string &name) const
 }
 
 // The command line: tarnwick found through PATH, so that argv[0] is
-// "tarnwick" for it, under valgrind as well.
+// "tarnwick" for it, under valgrind as well; the Windows executable by its
+// path, under wine.
 static std::vector<std::string> command_line(const std::vector<std::string> &args)
 {
 	std::vector<std::string> cmd;
+	if (windows_binary()) {
+		cmd = {"wine", binary_path()};
+		cmd.insert(cmd.end(), args.begin(), args.end());
+		return cmd;
+	}
 	if (under_valgrind())
 		cmd = {"valgrind", "--quiet", "--log-fd=3", "--leak-check=full",
 		       "--show-leak-kinds=all", "--errors-for-leak-kinds=all"};

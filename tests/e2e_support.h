@@ -20,6 +20,18 @@ enum {
 // Whether runs go through valgrind's memcheck (TARNWICK_VALGRIND is set).
 bool under_valgrind();
 
+// Whether the binary under test is the Windows executable (its name ends in
+// .exe), which runs under wine.
+bool windows_binary();
+
+// The text as the binary writes it: on Windows each "\n" becomes "\r\n".
+std::string as_written(const std::string &text);
+
+// The text with each "<PROG>" replaced by the program name that the option
+// scanner's messages begin with: "tarnwick", or on Windows the executable's
+// full path as wine gives it.
+std::string with_program_name(const std::string &text);
+
 // A fresh temporary folder, removed with its contents when it goes.
 class scratch_dir {
 public:
