@@ -147,8 +147,20 @@ static void start_child(const std::string &dir, const std::vector<std::string> &
 	_exit(127);
 }
 
+// Puts a copy of the binary in place of the link to it, so that a user who
+// cannot reach the build folder can still run it.
+static void copy_binary(const std::string &to)
+{
+	unlink(to.c_str());
+	std::ifstream in(binary_path(), std::ios::binary);
+	std::ofstream(to, std::ios::binary) << in.rdbuf();
+	chmod(to.c_str(), 0755);
+}
+
 tool_run scratch_dir::run(const std::vector<std::string> &args, int flags) const
 {
+	if (flags & RUN_UNPRIVILEGED)
+		copy_binary(path(".bin/tarnwick"));
 	std::vector<std::string> cmd = command_line(args);
 	pid_t pid = fork();
 	if (pid == 0)
