@@ -3,10 +3,13 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
+#include <cstdlib>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "hex/hex_digits.h"
 #include "test_names.h"
 #include "test_support.h"
 
@@ -148,6 +151,13 @@ const file_case FILE_CASES[] = {
 	{"NUL after the checksum", std::string(":00000001FF\0junk\n", 17), 1, HEX_OK, "", 0},
 	{"unknown type on line 2", ":00000001FF\n:00000006FA\n", 1, HEX_BAD_FORMAT,
 	 "ERROR: Invalid Intel hex format on line 2\n", 0},
+	{"record cut by the piece", std::string(989, ' ') + ":00000001FF\n", 1, HEX_BAD_FORMAT,
+	 "ERROR: Invalid Intel hex format on line 1\n", 0},
+	{"highest kept", ":010FFD00AA49\n:100FED00000102030405060708090A0B0C0D0E0F7C\n", 1, HEX_OK,
+	 "", 0xFFD},
+	{"lone CR after a cut record ends its line",
+	 padded(":00000001FF", 999) + "  \r:00000001FF\n", 1, HEX_BAD_FORMAT,
+	 "ERROR: Invalid Intel hex format on line 2\n", 0},
 };
 
 class load_file_test : public testing::TestWithParam<file_case> {};
@@ -183,6 +193,32 @@ TEST(load_file, blank_line_numbered)
 	EXPECT_EQ("ERROR: Invalid Intel hex format on line 7\n",
 		  testing::internal::GetCapturedStderr());
 	std::fclose(f);
+}
+
+TEST(load_file, line_numbers_pass_two_to_the_31st)
+{
+	scoped_image img;
+	uint32_t highest = 0;
+	FILE *f = stream_of(":00000001FF\n:00000001FE\n");
+	testing::internal::CaptureStderr();
+	EXPECT_EQ(HEX_CHECKSUM_ERROR,
+		  load_hex_lines(f, img.cells(), 1, IMAGE_CELLS, &highest, 2147483646));
+	EXPECT_EQ("ERROR: Checksum error on line 2147483648\n",
+		  testing::internal::GetCapturedStderr());
+	std::fclose(f);
+}
+
+// Every pair of characters reads as strtol reads two hexadecimal digits.
+TEST(hex_read_byte, reads_exactly_the_digit_pairs)
+{
+	for (int first = 0; first < 256; first++)
+		for (int second = 0; second < 256; second++) {
+			const char pair[3] = {char(first), char(second), '\0'};
+			bool digits = std::isxdigit(first) && std::isxdigit(second);
+			uint32_t value = 0x1234;
+			ASSERT_EQ(digits, hex_read_byte(pair, &value)) << first << " " << second;
+			ASSERT_EQ(digits ? std::strtoul(pair, nullptr, 16) : 0x1234, value);
+		}
 }
 
 TEST(load_file, base_resets_for_each_file)

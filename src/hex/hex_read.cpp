@@ -1,6 +1,7 @@
 // The Intel HEX loader: reads Intel HEX text into image cells.
 #include "hex/hex_read.h"
 
+#include <cinttypes>
 #include <cstring>
 
 #include "hex/hex_digits.h"
@@ -26,8 +27,12 @@ struct hex_record {
 	uint32_t sum;
 };
 
+// A Ctrl-Z at the start of a line marks the end of the file, as DOS tools
+// wrote it.
+constexpr char END_OF_FILE_MARK = 0x1A;
+
 // Skips blanks, tabs, vertical tabs, form feeds and carriage returns. A
-// newline is white space too, but it ends the line, so it stops the skip.
+// line feed is white space too, but it ends the line, so it stops the skip.
 static const char *skip_white_space(const char *p, const char *end)
 {
 	while (p < end && (*p == ' ' || *p == '\t' || *p == '\v' || *p == '\f' || *p == '\r'))
@@ -46,12 +51,15 @@ static bool read_byte(hex_record *rec, uint32_t *value)
 }
 
 // The colon, then the byte count, the load offset and the type: exactly
-// eight hexadecimal digits.
-static bool read_prefix(hex_record *rec, const char *line, const char *end)
+// eight hexadecimal digits. A carriage return before the colon is white
+// space, but in a later piece of a line whose record began in an earlier
+// piece it is part of the line end, and the piece holds no record.
+static bool read_prefix(hex_record *rec, const char *line, const char *end, int continued)
 {
 	const char *p = skip_white_space(line, end);
 	uint32_t high, low;
-	if (p == end || *p != ':')
+	if (p == end || *p != ':' ||
+	    (continued && std::memchr(line, '\r', static_cast<size_t>(p - line)) != nullptr))
 		return false;
 	rec->pos = p + 1;
 	rec->end = end;
@@ -169,34 +177,49 @@ static int read_body(hex_record *rec, image_cell *cells, uint32_t limit,
 	}
 }
 
-// The checks run in one order: prefix, body by type, checksum field, sum.
-// Reading never passes the line's first newline, which is no digit; *stop
-// is where it ended.
-static int parse_record(const char *line, const char *end, image_cell *cells,
+// The rest of the line behind the checksum is ignored, unless it holds
+// another record (a colon); *piece is the piece's length, its line end
+// included.
+static int read_line_end(const hex_record *rec, const char *line, size_t *piece)
+{
+	const char *p = rec->pos;
+	if (p < rec->end && *p == '\n') {
+		*piece = static_cast<size_t>(p + 1 - line);
+		return HEX_OK;
+	}
+	*piece = line_piece_end(line, static_cast<size_t>(rec->end - line), p);
+	if (p < rec->end && *p != '\r' &&
+	    std::memchr(p, ':', static_cast<size_t>(line + *piece - p)) != nullptr)
+		return HEX_BAD_FORMAT;
+	return HEX_OK;
+}
+
+// The checks run in one order: prefix, body by type, checksum field, the
+// rest of the line, sum. Reading never passes the line's first line end,
+// which is no digit. *piece is set when the result is HEX_OK or
+// HEX_CHECKSUM_ERROR, the results after which loading goes on.
+static int parse_record(const char *line, const char *end, int continued, image_cell *cells,
 			uint32_t limit, uint32_t *segment_base, uint32_t *highest,
-			const char **stop)
+			size_t *piece)
 {
 	hex_record rec;
-	*stop = line;
-	if (!read_prefix(&rec, line, end))
+	if (!read_prefix(&rec, line, end, continued))
 		return HEX_BAD_FORMAT;
 	int status = read_body(&rec, cells, limit, segment_base, highest);
-	*stop = rec.pos;
 	if (status != HEX_OK)
 		return status;
 	uint32_t sum = rec.sum;
 	uint32_t checksum;
-	if (!read_byte(&rec, &checksum))
+	if (!read_byte(&rec, &checksum) || read_line_end(&rec, line, piece) != HEX_OK)
 		return HEX_BAD_FORMAT;
-	*stop = rec.pos;
 	return checksum == ((0x100 - (sum & 0xFF)) & 0xFF) ? HEX_OK : HEX_CHECKSUM_ERROR;
 }
 
 int parse_hex_span(const char *line, size_t length, image_cell *cells,
 		   uint32_t limit, uint32_t *segment_base, uint32_t *highest)
 {
-	const char *stop;
-	return parse_record(line, line + length, cells, limit, segment_base, highest, &stop);
+	size_t piece;
+	return parse_record(line, line + length, 0, cells, limit, segment_base, highest, &piece);
 }
 
 int parse_hex_line(const char *line, image_cell *cells, uint32_t limit,
@@ -206,48 +229,60 @@ int parse_hex_line(const char *line, image_cell *cells, uint32_t limit,
 }
 
 // Reports a line that did not parse; returns true when loading must stop.
-static bool report_line(int result, int line_number, int verify_checksums)
+static bool report_line(int result, int64_t line_number, int verify_checksums)
 {
 	switch (result) {
 	case HEX_CHECKSUM_ERROR:
 		if (verify_checksums == 1)
-			std::fprintf(stderr, "ERROR: Checksum error on line %d\n", line_number);
+			std::fprintf(stderr, "ERROR: Checksum error on line %" PRId64 "\n",
+				     line_number);
 		return false;
 	case HEX_DOES_NOT_FIT:
 		std::fputs("ERROR: Hex file contents does not fit into available memory",
 			   stderr);
 		return true;
 	default:
-		std::fprintf(stderr, "ERROR: Invalid Intel hex format on line %d\n",
+		std::fprintf(stderr, "ERROR: Invalid Intel hex format on line %" PRId64 "\n",
 			     line_number);
 		return true;
 	}
 }
 
-int load_hex_file(FILE *stream, image_cell *cells, int verify_checksums,
-		  uint32_t limit, uint32_t *highest)
+int load_hex_lines(FILE *stream, image_cell *cells, int verify_checksums,
+		   uint32_t limit, uint32_t *highest, int64_t lines_before)
 {
 	line_reader reader;
 	const char *window;
 	size_t length;
-	int line_number = 0;
+	int64_t line_number = lines_before;
+	int continued = 0;
 	int status = HEX_OK;
 	uint32_t segment_base = 0;
 
 	// Each piece is parsed where it stands in the reader's window; parsing
-	// stops at the piece's newline at the latest, and the newline is looked
-	// for only from where it stopped.
+	// stops at the piece's line end at the latest, and the line end is
+	// looked for only from where it stopped.
 	line_reader_init(&reader, stream);
-	while ((window = line_reader_window(&reader, &length)) != nullptr) {
-		const char *stop;
+	while ((window = line_reader_window(&reader, &length)) != nullptr &&
+	       window[0] != END_OF_FILE_MARK) {
+		size_t piece;
 		line_number++;
-		int result = parse_record(window, window + length, cells, limit,
-					  &segment_base, highest, &stop);
+		int result = parse_record(window, window + length, continued, cells, limit,
+					  &segment_base, highest, &piece);
 		if (result != HEX_OK && report_line(result, line_number, verify_checksums))
 			return result;
 		if (result != HEX_OK && verify_checksums == 1)
 			status = HEX_CHECKSUM_ERROR;
-		line_reader_advance(&reader, line_piece_end(window, length, stop));
+		// A piece cut off before its line end: the next one goes on with
+		// the same line.
+		continued = piece == LINE_PIECE_MAX && window[piece - 1] != '\n';
+		line_reader_advance(&reader, piece);
 	}
 	return reader.failed ? HEX_READ_ERROR : status;
+}
+
+int load_hex_file(FILE *stream, image_cell *cells, int verify_checksums,
+		  uint32_t limit, uint32_t *highest)
+{
+	return load_hex_lines(stream, cells, verify_checksums, limit, highest, 0);
 }

@@ -20,24 +20,37 @@ enum {
 // Parses one NUL-terminated line and stores its data bytes: address a goes to
 // cells[a], and every address must be below limit. *segment_base carries the
 // base address set by type 02 and 04 records from one line to the next;
-// *highest is raised to every larger address stored. Returns a status;
-// bytes stored before a failure stay stored.
+// *highest is raised to every larger address stored. Whatever follows the
+// checksum up to the line end is ignored, unless it holds a colon (a second
+// record on the line), which makes the line HEX_BAD_FORMAT. Returns a
+// status; bytes stored before a failure stay stored.
 int parse_hex_line(const char *line, image_cell *cells, uint32_t limit,
 		   uint32_t *segment_base, uint32_t *highest);
 
 // The same for a line of the given length, which may hold NUL bytes: they
-// are characters like any other that is not a digit. A newline ends the
-// line; nothing behind it is read.
+// are characters like any other that is not a digit. A line feed ends the
+// line, and so does a carriage return behind the record's colon; nothing
+// behind the line end is read.
 int parse_hex_span(const char *line, size_t length, image_cell *cells,
 		   uint32_t limit, uint32_t *segment_base, uint32_t *highest);
 
 // Loads every line of stream into cells, as parse_hex_line does, with the
-// base reset to 0. The caller sets *highest to 0 first. Checksum mismatches
-// are reported and make the load fail only when verify_checksums is 1;
-// reading then goes on. A misfit or a bad line is reported on stderr and
-// ends the load. A read error ends it with HEX_READ_ERROR and no message,
-// since only the caller knows the file's name.
+// base reset to 0. The stream is read as bytes (open it in binary mode): a
+// line ends at a line feed or, once its record has begun, at a run of
+// carriage returns with the line feed behind it, if any. A line of more than
+// 999 characters, its line end included, is taken in pieces of 999 that
+// count as lines of their own. A Ctrl-Z (1Ah) at the start of a line or
+// piece ends the file. The caller sets *highest to 0 first. Checksum
+// mismatches are reported and make the load fail only when verify_checksums
+// is 1; reading then goes on. A misfit or a bad line is reported on stderr,
+// with its line number, and ends the load. A read error ends it with
+// HEX_READ_ERROR and no message, since only the caller knows the file's name.
 int load_hex_file(FILE *stream, image_cell *cells, int verify_checksums,
 		  uint32_t limit, uint32_t *highest);
+
+// The same, with lines_before lines counted already: the first line read is
+// line lines_before + 1.
+int load_hex_lines(FILE *stream, image_cell *cells, int verify_checksums,
+		   uint32_t limit, uint32_t *highest, int64_t lines_before);
 
 #endif

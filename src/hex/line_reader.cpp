@@ -41,12 +41,14 @@ const char *line_reader_window(line_reader *reader, size_t *length)
 size_t line_piece_end(const char *window, size_t length, const char *from)
 {
 	const char *end = window + length;
-	if (from < end && *from == '\n')
-		return static_cast<size_t>(from - window) + 1;
-	const void *newline = std::memchr(from, '\n', static_cast<size_t>(end - from));
-	if (newline == nullptr)
-		return length;
-	return static_cast<size_t>(static_cast<const char *>(newline) - window) + 1;
+	const char *p = from;
+	while (p < end && *p != '\n' && *p != '\r')
+		p++;
+	while (p < end && *p == '\r')
+		p++;
+	if (p < end && *p == '\n')
+		p++;
+	return static_cast<size_t>(p - window);
 }
 
 void line_reader_advance(line_reader *reader, size_t n)

@@ -11,10 +11,13 @@ constexpr size_t LINE_PIECE_MAX = 999;
 // Bytes read from the stream at a time.
 constexpr size_t LINE_READ_BLOCK = 64 * 1024;
 
-// A piece is the characters up to and including the next newline, but at
-// most LINE_PIECE_MAX of them. The reader hands out a window on the text
-// that holds the next piece; its user finds the piece's end within it
-// (line_piece_end) and moves on past it.
+// A piece is the characters of a line up to and including its line end, but
+// at most LINE_PIECE_MAX of them. A line feed ends a line; once the line's
+// record has begun, so does a run of carriage returns, together with the
+// line feed right behind it if there is one (CR LF, CR CR LF and the lone CR
+// of old Macintosh files are each one line end). The reader hands out a
+// window on the text that holds the next piece; its user finds the piece's
+// end within it (line_piece_end) and moves on past it.
 struct line_reader {
 	FILE *stream;
 	size_t start;     // first byte not yet consumed
@@ -33,9 +36,10 @@ void line_reader_init(line_reader *reader, FILE *stream);
 // reader->failed.
 const char *line_reader_window(line_reader *reader, size_t *length);
 
-// Length of the piece at the start of a window of the given length,
-// searching for its newline from `from` on (the piece holds no newline
-// before it).
+// Length of the piece at the start of a window of the given length, whose
+// record has begun before `from`: its line end is the first line feed or
+// run of carriage returns from `from` on (the piece holds no line feed
+// before it). Without a line end the piece is the whole window.
 size_t line_piece_end(const char *window, size_t length, const char *from);
 
 // Consumes the first n characters of the window.
