@@ -1,17 +1,38 @@
 // Running the built tarnwick binary in a temporary folder, for end-to-end tests.
 #include "e2e_support.h"
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
 #include <fstream>
 #include <sstream>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 // The unprivileged user and group of Debian, "nobody" and "nogroup".
 constexpr uid_t NOBODY = 65534;
+
+// Full data records of the bytes 00h, 01h, ... from address 0 to count - 1.
+std::string records_of(unsigned count)
+{
+	std::string text;
+	for (unsigned address = 0; address < count; address += 16) {
+		char record[48];
+		unsigned sum = 16 + (address >> 8) + (address & 0xFF);
+		int n = std::snprintf(record, sizeof record, ":10%04X00", address);
+		for (unsigned i = 0; i < 16; i++) {
+			unsigned byte = (address + i) & 0xFF;
+			sum += byte;
+			n += std::snprintf(record + n, sizeof record - n, "%02X", byte);
+		}
+		std::snprintf(record + n, sizeof record - n, "%02X\n", (0x100 - (sum & 0xFF)) & 0xFF);
+		text += record;
+	}
+	return text;
+}
 
 std::string tarnwick_binary()
 {
@@ -124,12 +145,33 @@ static std::vector<std::string> command_line(const std::vector<std::string> &arg
 	return cmd;
 }
 
-static void start_child(const std::string &dir, const std::vector<std::string> &cmd, int flags)
+static void set_limit(int resource, rlim_t value)
+{
+	struct rlimit limit = {value, value};
+	if (setrlimit(resource, &limit) != 0)
+		_exit(126);
+}
+
+static void start_child(const std::string &dir, const std::vector<std::string> &cmd, int flags,
+			long address_space_kib)
 {
 	int err = open((dir + "/.stderr").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
 	int log = open((dir + "/.valgrind").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
 	if (err < 0 || log < 0 || dup2(err, 2) < 0 || dup2(log, 3) < 0 || chdir(dir.c_str()) != 0)
 		_exit(126);
+	// Closed, the two are the lowest free descriptors: what the run opens
+	// first would land on them.
+	if (flags & RUN_STREAMS_CLOSED) {
+		close(0);
+		close(2);
+	}
+	// The Linux binary ignores SIGXFSZ itself; wine would die of it.
+	if ((flags & RUN_FILE_SIZE_LIMIT) && windows_binary())
+		std::signal(SIGXFSZ, SIG_IGN);
+	if (flags & RUN_FILE_SIZE_LIMIT)
+		set_limit(RLIMIT_FSIZE, FILE_SIZE_LIMIT);
+	if (address_space_kib > 0)
+		set_limit(RLIMIT_AS, rlim_t(address_space_kib) * 1024);
 	if ((flags & RUN_UNPRIVILEGED) && getuid() == 0 &&
 	    (setgid(NOBODY) != 0 || setuid(NOBODY) != 0))
 		_exit(126);
@@ -139,6 +181,10 @@ static void start_child(const std::string &dir, const std::vector<std::string> &
 		setenv("POSIXLY_CORRECT", "1", 1);
 	else
 		unsetenv("POSIXLY_CORRECT");
+	// wine turns the arguments into the program's wide characters, and its
+	// file names back, by the locale's character set.
+	if (windows_binary())
+		setenv("LC_ALL", "C.UTF-8", 1);
 	std::vector<char *> argv;
 	for (const std::string &a : cmd)
 		argv.push_back(const_cast<char *>(a.c_str()));
@@ -157,14 +203,15 @@ static void copy_binary(const std::string &to)
 	chmod(to.c_str(), 0755);
 }
 
-tool_run scratch_dir::run(const std::vector<std::string> &args, int flags) const
+tool_run scratch_dir::run(const std::vector<std::string> &args, int flags,
+			  long address_space_kib) const
 {
 	if (flags & RUN_UNPRIVILEGED)
 		copy_binary(path(".bin/tarnwick"));
 	std::vector<std::string> cmd = command_line(args);
 	pid_t pid = fork();
 	if (pid == 0)
-		start_child(dir_, cmd, flags);
+		start_child(dir_, cmd, flags, address_space_kib);
 	int wstatus = 0;
 	waitpid(pid, &wstatus, 0);
 	tool_run r;

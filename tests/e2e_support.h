@@ -15,7 +15,12 @@ struct tool_run {
 enum {
 	RUN_POSIXLY_CORRECT = 1, // with POSIXLY_CORRECT set
 	RUN_UNPRIVILEGED = 2,    // as user and group 65534 when the tests run as root
+	RUN_STREAMS_CLOSED = 4,  // with standard input and standard error closed
+	RUN_FILE_SIZE_LIMIT = 8, // under a file size limit of FILE_SIZE_LIMIT bytes
 };
+
+// The file size limit of RUN_FILE_SIZE_LIMIT.
+constexpr long FILE_SIZE_LIMIT = 4096;
 
 // Whether runs go through valgrind's memcheck (TARNWICK_VALGRIND is set).
 bool under_valgrind();
@@ -42,13 +47,19 @@ public:
 	// The file's bytes, or "<absent>" when there is no such file.
 	std::string read(const std::string &name) const;
 	// Runs tarnwick (argv[0] "tarnwick") with the folder as working
-	// directory, started as the RUN_ flags say. Under valgrind, whatever
-	// memcheck reports is appended to the run's stderr.
-	tool_run run(const std::vector<std::string> &args, int flags = 0) const;
+	// directory, started as the RUN_ flags say, and with an address space
+	// of at most address_space_kib KiB when that is not 0. Under valgrind,
+	// whatever memcheck reports is appended to the run's stderr.
+	tool_run run(const std::vector<std::string> &args, int flags = 0,
+		     long address_space_kib = 0) const;
 
 private:
 	std::string dir_;
 };
+
+// Intel HEX text of full data records holding the bytes 00h, 01h, ... (the
+// low byte of each address) from address 0 to count - 1.
+std::string records_of(unsigned count);
 
 // Path of the binary under test, from TARNWICK_BINARY or the build.
 std::string tarnwick_binary();

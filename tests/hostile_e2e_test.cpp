@@ -1,8 +1,10 @@
 // Hostile end-to-end runs: each fails with one message and harms no file.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <string>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -61,8 +63,6 @@ struct hostile_case {
 	std::string message;
 	const char *checked; // a file that must end empty or as it was
 	std::string content; // what it must hold then
-	// On Windows a directory cannot be opened as a file at all.
-	const char *windows_message = nullptr;
 };
 
 void PrintTo(const hostile_case &c, std::ostream *os)
@@ -72,9 +72,9 @@ void PrintTo(const hostile_case &c, std::ostream *os)
 
 const hostile_case CASES[] = {
 	{"input is a directory", random_files, {"folder", "out.hex"}, 0,
-	 "ERROR: Can't read 'folder'\n", "out.hex", "", "ERROR: Can't open 'folder'\n"},
+	 "ERROR: Can't open 'folder'\n", "out.hex", KEEP},
 	{"expert file is a directory", random_files, {"-e", "folder", "in.hex", "out.hex"}, 0,
-	 "ERROR: Can't read 'folder'\n", "out.hex", "", "ERROR: Can't open 'folder'\n"},
+	 "ERROR: Can't open 'folder'\n", "out.hex", KEEP},
 	{"output is a directory", random_files, {"in.hex", "folder"}, 0,
 	 "ERROR: Can't open 'folder'\n", "in.hex", PROGRAM},
 	{"unreadable input", unreadable_input, {"in.hex", "out.hex"}, RUN_UNPRIVILEGED,
@@ -109,11 +109,9 @@ TEST_P(hostile_test, fails_with_one_message_and_harms_nothing)
 		GTEST_SKIP() << "cannot drop privileges, or run the binary without them";
 	if ((c.flags & RUN_UNPRIVILEGED) && getuid() != 0 && access(dir.path("in.hex").c_str(), R_OK) == 0)
 		GTEST_SKIP() << "this user can read a file of mode 000";
-	bool windows = windows_binary() && c.windows_message != nullptr;
 	EXPECT_EQ(1, r.status);
-	EXPECT_EQ(as_written(BANNER + (windows ? c.windows_message : c.message)), r.err);
-	// Refused before the output is opened, the output stays as it was.
-	EXPECT_EQ(windows ? KEEP : c.content, dir.read(c.checked));
+	EXPECT_EQ(as_written(BANNER + c.message), r.err);
+	EXPECT_EQ(c.content, dir.read(c.checked));
 }
 
 INSTANTIATE_TEST_SUITE_P(hostile, hostile_test, testing::ValuesIn(CASES), case_name());
@@ -151,6 +149,48 @@ TEST(large_input, hundred_megabytes_convert_like_one_copy)
 	std::string expected = dir.read("one.out");
 	EXPECT_EQ(expected.size(), dir.read("big.out").size());
 	EXPECT_TRUE(expected == dir.read("big.out"));
+}
+
+// A FIFO whose reader goes away before the image is written: a write error
+// like any other, not a death by SIGPIPE. The image is larger than the pipe
+// holds, so that some of it is written after the reader has gone.
+TEST(write_errors, fifo_without_a_reader)
+{
+	if (windows_binary())
+		GTEST_SKIP() << "wine's server opens a FIFO for reading and writing, so it never "
+				"loses its reader";
+	scratch_dir dir;
+	dir.write("in.hex", records_of(0xFFF0)); // more than the pipe holds
+	ASSERT_EQ(0, mkfifo(dir.path("fifo").c_str(), 0644));
+	// The writer's open waits for this reader, which then leaves.
+	std::thread reader([&dir] { close(open(dir.path("fifo").c_str(), O_RDONLY)); });
+	tool_run r = dir.run({"-p", "65536", "in.hex", "fifo"});
+	reader.join();
+	EXPECT_EQ(1, r.status);
+	EXPECT_EQ(BANNER + "ERROR: Can't write 'fifo'\n", r.err);
+}
+
+// Under an address space too small for the image, the run says so. The
+// largest limit at which a conversion fails is found by bisection: there
+// the image is the allocation that is refused.
+TEST(out_of_memory, image_allocation_fails_with_a_message)
+{
+	if (under_valgrind() || windows_binary())
+		GTEST_SKIP() << "valgrind and wine need address space of their own";
+	scratch_dir dir;
+	plain(dir);
+	const std::vector<std::string> args = {"in.hex", "out.hex"};
+	long fails = 1024, works = 256 * 1024; // KiB
+	if (dir.run(args, 0, works).status != 0)
+		GTEST_SKIP() << "this build needs more than " << works << " KiB (a sanitizer build)";
+	while (works - fails > 16) {
+		long middle = (fails + works) / 2;
+		(dir.run(args, 0, middle).status == 0 ? works : fails) = middle;
+	}
+	tool_run r = dir.run(args, 0, fails);
+	EXPECT_EQ(1, r.status);
+	EXPECT_EQ(BANNER + "ERROR: Out of memory\n", r.err);
+	EXPECT_EQ("", dir.read("out.hex"));
 }
 
 } // namespace

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "cli/file_identity.h"
+#include "cli/platform.h"
 #include "cli/run_options.h"
 #include "cli/usage.h"
 #include "hex/hex_read.h"
@@ -42,24 +42,32 @@ static void close_inputs(run_streams *streams)
 	streams->input = nullptr;
 }
 
+// Opens a file and reports the failure by name. A directory cannot be read
+// as a file: it is refused here, before the output is opened.
 static FILE *open_reported(const char *name, const char *mode)
 {
-	FILE *stream = std::fopen(name, mode);
+	FILE *stream = open_file(name, mode);
+	if (stream != nullptr && is_directory(stream)) {
+		std::fclose(stream);
+		stream = nullptr;
+	}
 	if (stream == nullptr)
 		std::fprintf(stderr, "ERROR: Can't open '%s'\n", name);
 	return stream;
 }
 
 // Opens the expert-mode data file, the input and the output, in that order.
-// The output is refused before it is opened, so that nothing is changed on
-// disk, when it is one of the inputs.
+// The inputs are read as bytes, their line ends being the loader's business,
+// so that a file loads the same on every platform. The output is refused
+// before it is opened, so that nothing is changed on disk, when it is one of
+// the inputs.
 static int open_streams(const run_options *opts, run_streams *streams)
 {
 	*streams = run_streams{nullptr, nullptr, nullptr};
 	if (opts->expert_file != nullptr &&
-	    (streams->expert = open_reported(opts->expert_file, "rt")) == nullptr)
+	    (streams->expert = open_reported(opts->expert_file, "rb")) == nullptr)
 		return 1;
-	if ((streams->input = open_reported(opts->input_file, "rt")) == nullptr) {
+	if ((streams->input = open_reported(opts->input_file, "rb")) == nullptr) {
 		close_inputs(streams);
 		return 1;
 	}
@@ -77,7 +85,8 @@ static int open_streams(const run_options *opts, run_streams *streams)
 	return 0;
 }
 
-// Loads one file into cells[first ..] and reports a read error by name.
+// Loads one file into cells[first ..] and reports a read error, and a file
+// that stores no byte, by name.
 static int load_reported(FILE *stream, const char *name, image *img,
 			 uint32_t first, int verify_checksums, uint32_t *top)
 {
@@ -86,7 +95,14 @@ static int load_reported(FILE *stream, const char *name, image *img,
 				   IMAGE_CELLS - first, top);
 	if (status == HEX_READ_ERROR)
 		std::fprintf(stderr, "ERROR: Can't read '%s'\n", name);
-	return status == HEX_OK ? 0 : 1;
+	if (status != HEX_OK)
+		return 1;
+	// *top stays 0 both without a byte and with one at address 0 alone.
+	if (*top == 0 && img->cells[first] == EMPTY_CELL) {
+		std::fprintf(stderr, "ERROR: No data in '%s'\n", name);
+		return 1;
+	}
+	return 0;
 }
 
 static int load_expert_data(const run_options *opts, FILE *stream, image *img,
@@ -203,14 +219,14 @@ static int convert(const run_options *opts, run_streams *streams, image *img)
 }
 
 // Closes every stream. A run that has succeeded so far fails when the
-// output could not be written completely.
+// output could not be written completely; after any failure the output is
+// left empty.
 static int close_streams(const run_options *opts, run_streams *streams,
 			 int status)
 {
 	close_inputs(streams);
-	int failed = std::ferror(streams->output);
-	failed |= std::fflush(streams->output);
-	failed |= std::fclose(streams->output);
+	int failed = std::ferror(streams->output) != 0;
+	failed |= close_output(streams->output, status == 0 && !failed);
 	if (failed != 0 && status == 0) {
 		std::fprintf(stderr, "ERROR: Can't write '%s'\n", opts->output_file);
 		return 1;

@@ -1,18 +1,18 @@
-// The version text on Windows: the FileVersion string of the executable's
-// own version resource, read through version.dll.
+// The version text on Windows: the FileVersion string of the running
+// executable's own version resource, read from the loaded module, so that
+// it is found from any install path.
 #include "cli/usage.h"
 
 #include <windows.h>
 
-typedef DWORD(WINAPI *info_size_fn)(LPCSTR, LPDWORD);
-typedef BOOL(WINAPI *info_fn)(LPCSTR, DWORD, DWORD, LPVOID);
-typedef BOOL(WINAPI *query_fn)(LPCVOID, LPCSTR, LPVOID *, PUINT);
+// Resource type and name of a version resource (RT_VERSION, VS_VERSION_INFO).
+constexpr WORD VERSION_RESOURCE = 16;
+constexpr WORD VERSION_INFO_NAME = 1;
 
-struct version_api {
-	info_size_fn size;
-	info_fn info;
-	query_fn query;
-};
+// Most characters of the version text taken; the banner holds fewer.
+constexpr int VERSION_TEXT_MAX = 1024;
+
+typedef BOOL(WINAPI *query_fn)(LPCVOID, LPCWSTR, LPVOID *, PUINT);
 
 // GetProcAddress's result as the function type it really has; the cast goes
 // through the generic function pointer type so that no warning is due.
@@ -21,33 +21,35 @@ template <class F> static F function_of(HMODULE library, const char *name)
 	return reinterpret_cast<F>(reinterpret_cast<void (*)()>(GetProcAddress(library, name)));
 }
 
-// Copies the FileVersion string of the version block into buffer.
-static void copy_file_version(const version_api *api, LPCVOID block, char *buffer,
-			      size_t capacity)
+// Copies the FileVersion string of the version block into buffer, as UTF-8.
+static void copy_file_version(query_fn query, LPCVOID block, char *buffer, size_t capacity)
 {
-	char *text = nullptr;
+	wchar_t *text = nullptr;
 	UINT length = 0;
-	if (api->query(block, "\\StringFileInfo\\040904b0\\FileVersion",
-		       reinterpret_cast<LPVOID *>(&text), &length) && text != nullptr)
-		lstrcpynA(buffer, text, static_cast<int>(capacity - 1));
+	if (!query(block, L"\\StringFileInfo\\040904b0\\FileVersion",
+		   reinterpret_cast<LPVOID *>(&text), &length) ||
+	    text == nullptr)
+		return;
+	int wide = lstrlenW(text) < VERSION_TEXT_MAX ? lstrlenW(text) : VERSION_TEXT_MAX;
+	char narrow[3 * VERSION_TEXT_MAX + 1];
+	int n = WideCharToMultiByte(CP_UTF8, 0, text, wide, narrow, sizeof narrow - 1, nullptr,
+				    nullptr);
+	narrow[n > 0 ? n : 0] = '\0';
+	lstrcpynA(buffer, narrow, static_cast<int>(capacity - 1));
 }
 
-// Reads the version block of the file at path into global memory and takes
-// the version text from it.
-static void read_version_block(const version_api *api, const char *path, char *buffer,
-			       size_t capacity)
+// Queries a copy of the resource in global memory: the version API reads
+// its blocks from writable memory of its own.
+static void query_block(query_fn query, const void *resource, DWORD size, char *buffer,
+			size_t capacity)
 {
-	DWORD handle = 0;
-	DWORD size = api->size(path, &handle);
-	if (size == 0)
-		return;
 	HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, size);
 	if (memory == nullptr)
 		return;
 	LPVOID block = GlobalLock(memory);
 	if (block != nullptr) {
-		if (api->info(path, handle, size, block))
-			copy_file_version(api, block, buffer, capacity);
+		CopyMemory(block, resource, size);
+		copy_file_version(query, block, buffer, capacity);
 		GlobalUnlock(memory);
 	}
 	GlobalFree(memory);
@@ -55,18 +57,21 @@ static void read_version_block(const version_api *api, const char *path, char *b
 
 void query_file_version(char *buffer, size_t capacity)
 {
-	char path[MAX_PATH];
 	if (capacity < 2)
 		return;
-	if (GetModuleFileNameA(GetModuleHandleA(nullptr), path, sizeof path) == 0)
+	HMODULE self = GetModuleHandleW(nullptr);
+	HRSRC found = FindResourceW(self, MAKEINTRESOURCEW(VERSION_INFO_NAME),
+				    MAKEINTRESOURCEW(VERSION_RESOURCE));
+	HGLOBAL loaded = found != nullptr ? LoadResource(self, found) : nullptr;
+	const void *resource = loaded != nullptr ? LockResource(loaded) : nullptr;
+	DWORD size = found != nullptr ? SizeofResource(self, found) : 0;
+	if (resource == nullptr || size == 0)
 		return;
-	HMODULE library = LoadLibraryA("version.dll");
+	HMODULE library = LoadLibraryW(L"version.dll");
 	if (library == nullptr)
 		return;
-	version_api api = {function_of<info_size_fn>(library, "GetFileVersionInfoSizeA"),
-			   function_of<info_fn>(library, "GetFileVersionInfoA"),
-			   function_of<query_fn>(library, "VerQueryValueA")};
-	if (api.size != nullptr && api.info != nullptr && api.query != nullptr)
-		read_version_block(&api, path, buffer, capacity);
+	query_fn query = function_of<query_fn>(library, "VerQueryValueW");
+	if (query != nullptr)
+		query_block(query, resource, size, buffer, capacity);
 	FreeLibrary(library);
 }

@@ -1,7 +1,11 @@
 // The tarnwick executable's entry point.
 #include "cli/driver.h"
+#include "cli/platform.h"
 
 int main(int argc, char **argv)
 {
-	return tarnwick_run(argc, argv);
+	open_closed_standard_descriptors();
+	ignore_write_signals();
+	char **args = utf8_arguments(&argc, argv);
+	return tarnwick_run(argc, args);
 }

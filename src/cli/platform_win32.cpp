@@ -1,0 +1,148 @@
+// What differs between the platforms, for Windows: file names and arguments
+// go through the wide-character API and are UTF-8 inside the program.
+#include "cli/platform.h"
+
+#include <cstdlib>
+#include <fcntl.h>
+#include <io.h>
+#include <windows.h>
+
+// The C runtime's own parse of the wide-character command line, the one
+// that gives main its arguments; msvcrt.dll exports it.
+struct crt_startup_info {
+	int new_mode;
+};
+extern "C" int __wgetmainargs(int *argc, wchar_t ***argv, wchar_t ***env, int expand_wildcards,
+			      crt_startup_info *info);
+
+void open_closed_standard_descriptors()
+{
+	for (int fd = 0; fd <= 2; fd++) {
+		// -2 is the runtime's mark of a standard stream with no handle.
+		intptr_t handle = _get_osfhandle(fd);
+		if (handle != -1 && handle != -2)
+			continue;
+		int null = _open("NUL", _O_RDWR | _O_BINARY);
+		if (null >= 0 && null != fd) {
+			_dup2(null, fd);
+			_close(null);
+		}
+	}
+}
+
+void ignore_write_signals()
+{
+	// Windows has no SIGPIPE or SIGXFSZ: a failed write is only reported.
+}
+
+// The UTF-8 form of a wide-character text, in memory that lives as long as
+// the process; null when there is no memory for it.
+static char *utf8_of(const wchar_t *text)
+{
+	int size = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
+	char *utf8 = size > 0 ? static_cast<char *>(std::malloc(size_t(size))) : nullptr;
+	if (utf8 != nullptr)
+		WideCharToMultiByte(CP_UTF8, 0, text, -1, utf8, size, nullptr, nullptr);
+	return utf8;
+}
+
+// The wide-character form of a UTF-8 text; the caller frees it.
+static wchar_t *wide_of(const char *text)
+{
+	int size = MultiByteToWideChar(CP_UTF8, 0, text, -1, nullptr, 0);
+	wchar_t *wide = size > 0 ? static_cast<wchar_t *>(std::malloc(sizeof(wchar_t) * size))
+				 : nullptr;
+	if (wide != nullptr)
+		MultiByteToWideChar(CP_UTF8, 0, text, -1, wide, size);
+	return wide;
+}
+
+char **utf8_arguments(int *argc, char **argv)
+{
+	int count = 0;
+	wchar_t **wide = nullptr, **env = nullptr;
+	crt_startup_info info = {0};
+	if (__wgetmainargs(&count, &wide, &env, 0, &info) != 0 || wide == nullptr)
+		return argv;
+	char **args = static_cast<char **>(std::calloc(size_t(count) + 1, sizeof(char *)));
+	for (int i = 0; args != nullptr && i < count; i++)
+		if ((args[i] = utf8_of(wide[i])) == nullptr)
+			return argv;
+	if (args == nullptr)
+		return argv;
+	*argc = count;
+	return args;
+}
+
+FILE *open_file(const char *name, const char *mode)
+{
+	wchar_t *wide_name = wide_of(name);
+	wchar_t *wide_mode = wide_of(mode);
+	FILE *stream = nullptr;
+	if (wide_name != nullptr && wide_mode != nullptr)
+		stream = _wfopen(wide_name, wide_mode);
+	std::free(wide_name);
+	std::free(wide_mode);
+	return stream;
+}
+
+static HANDLE handle_of(FILE *stream)
+{
+	return reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));
+}
+
+// Volume serial number, file index and attributes: a file's identity and
+// kind on Windows, where stat reports no inode.
+static bool identity_of(HANDLE file, BY_HANDLE_FILE_INFORMATION *info)
+{
+	return file != INVALID_HANDLE_VALUE && GetFileInformationByHandle(file, info) != 0;
+}
+
+int is_directory(FILE *stream)
+{
+	BY_HANDLE_FILE_INFORMATION info;
+	return identity_of(handle_of(stream), &info) &&
+			       (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0
+		       ? 1
+		       : 0;
+}
+
+int is_same_file(const char *name, FILE *stream)
+{
+	if (stream == nullptr)
+		return 0;
+	BY_HANDLE_FILE_INFORMATION opened, named;
+	if (!identity_of(handle_of(stream), &opened))
+		return 0;
+	wchar_t *wide_name = wide_of(name);
+	HANDLE other = wide_name == nullptr
+			       ? INVALID_HANDLE_VALUE
+			       : CreateFileW(wide_name, 0,
+					     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+					     nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+	std::free(wide_name);
+	bool same = identity_of(other, &named) &&
+		    named.dwVolumeSerialNumber == opened.dwVolumeSerialNumber &&
+		    named.nFileIndexHigh == opened.nFileIndexHigh &&
+		    named.nFileIndexLow == opened.nFileIndexLow;
+	if (other != INVALID_HANDLE_VALUE)
+		CloseHandle(other);
+	return same ? 1 : 0;
+}
+
+// A second descriptor of the file outlives the stream, so that the file can
+// be emptied after the close has flushed (or failed to flush) what the
+// runtime still held.
+int close_output(FILE *stream, int keep)
+{
+	int failed = std::fflush(stream) != 0;
+	int fd = _dup(_fileno(stream));
+	failed |= std::fclose(stream) != 0;
+	if ((failed || !keep) && fd >= 0 &&
+	    GetFileType(reinterpret_cast<HANDLE>(_get_osfhandle(fd))) == FILE_TYPE_DISK &&
+	    _chsize(fd, 0) != 0)
+		failed = 1;
+	if (fd >= 0)
+		_close(fd);
+	return failed;
+}
