@@ -157,7 +157,9 @@ static void start_child(const std::string &dir, const std::vector<std::string> &
 {
 	int err = open((dir + "/.stderr").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
 	int log = open((dir + "/.valgrind").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-	if (err < 0 || log < 0 || dup2(err, 2) < 0 || dup2(log, 3) < 0 || chdir(dir.c_str()) != 0)
+	int out = open((dir + "/.stdout").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+	if (err < 0 || log < 0 || out < 0 || dup2(err, 2) < 0 || dup2(out, 1) < 0 ||
+	    dup2(log, 3) < 0 || chdir(dir.c_str()) != 0)
 		_exit(126);
 	// Closed, the two are the lowest free descriptors: what the run opens
 	// first would land on them.
@@ -217,6 +219,8 @@ tool_run scratch_dir::run(const std::vector<std::string> &args, int flags,
 	tool_run r;
 	r.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : 128 + WTERMSIG(wstatus);
 	r.err = read(".stderr") + read(".valgrind");
+	r.out = read(".stdout");
+	unlink(path(".stdout").c_str());
 	unlink(path(".stderr").c_str());
 	unlink(path(".valgrind").c_str());
 	return r;

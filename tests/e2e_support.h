@@ -5,10 +5,12 @@
 #include <string>
 #include <vector>
 
-// What a run left: its exit status and everything it wrote to stderr.
+// What a run left: its exit status and everything it wrote to stderr and
+// to stdout.
 struct tool_run {
 	int status;
 	std::string err;
+	std::string out;
 };
 
 // How a run is started, as flags.

@@ -40,7 +40,11 @@ struct e2e_case {
 	int flags = 0; // RUN_ flags
 	// Where the Windows executable differs: the option scanner's messages.
 	const char *windows_err = nullptr;
+	std::string std_out = ""; // what the run writes to stdout
 };
+
+// Not a RUN_ flag: out.hex is raw bytes, to which Windows adds no CR.
+constexpr int RAW_OUTPUT = 0x100;
 
 void PrintTo(const e2e_case &c, std::ostream *os)
 {
@@ -194,6 +198,74 @@ const e2e_case PARITY_CASES[] = {
 	 "ERROR: Can't write 'out.hex'\n", "", RUN_FILE_SIZE_LIMIT},
 };
 
+const std::string HELP =
+	"usage: tarnwick [options] <infile> <outfile>\n"
+	"Lays out a microcontroller program, read as Intel HEX, as a serial EEPROM\n"
+	"image behind its boot header, and writes the image.\n"
+	"\n"
+	"  -c MHz        crystal frequency: 4, 8, 12, 16 (default) or 20\n"
+	"  -s            slow EEPROM clock (500 kHz) instead of 1 MHz and higher\n"
+	"  -p size       program memory size in bytes, at most 65536 (default 4096)\n"
+	"  -i            ignore checksum mismatches in the input\n"
+	"  -t            two-byte length header instead of the boot header\n"
+	"  -e file       expert mode: load the Intel HEX data in file ahead of the\n"
+	"                program\n"
+	"  -b address    hexadecimal address of cell 0 in the Intel HEX output\n"
+	"  -a name       write the image as a C array called name\n"
+	"  --binary      write the image as raw bytes, one for each cell of the\n"
+	"                program memory\n"
+	"  --fill=HH     give every cell of the program memory that holds no byte the\n"
+	"                hexadecimal value HH (FF by default with --binary)\n"
+	"  -h            print the short usage text on the standard error stream\n"
+	"  --help        print this help\n"
+	"  --version     print the version\n"
+	"\n"
+	"The manual page tarnwick(1) (\"man tarnwick\") describes the whole tool.\n";
+const std::string RAW_8 = std::string("\x0B\x03\x00\x02\x00\x00\xFF\xFF", 8);
+
+// The long options: raw binary output, the fill byte, --help and --version.
+const e2e_case LONG_OPTION_CASES[] = {
+	{"raw binary", {{"in.hex", PROGRAM}}, {"-p", "8", "--binary", "in.hex", "out.hex"}, 0, "",
+	 RAW_8, RAW_OUTPUT},
+	{"raw binary, length header", {{"in.hex", PROGRAM}}, {"-t", "-p8", "--bin", "in.hex", "out.hex"},
+	 0, "", std::string("\x03\x00\x02\x00\x00\xFF\xFF\xFF", 8), RAW_OUTPUT},
+	{"raw binary after -a", {{"in.hex", PROGRAM}},
+	 {"-a", "x", "-b", "8000", "-p", "8", "--binary", "in.hex", "out.hex"}, 0, "", RAW_8,
+	 RAW_OUTPUT},
+	{"-a after raw binary", {{"in.hex", PROGRAM}}, {"--binary", "-p", "6", "-a", "x", "in.hex", "out.hex"},
+	 0, "", "flash unsigned char x[6]=\n{\n0x0b, 0x03, 0x00, 0x02, 0x00, 0x00\n};\n"},
+	{"raw binary filled", {{"in.hex", PROGRAM}}, {"-p", "8", "--binary", "--fill=0", "in.hex", "out.hex"},
+	 0, "", std::string("\x0B\x03\x00\x02\x00\x00\x00\x00", 8), RAW_OUTPUT},
+	{"Intel HEX filled", {{"in.hex", PROGRAM}}, {"-p", "20", "--fill", "FFh", "in.hex", "out.hex"}, 0,
+	 "", ":100000000B0300020000FFFFFFFFFFFFFFFFFFFFEA\n:04001000FFFFFFFFF0\n" + EOF_RECORD},
+	{"C array filled", {{"in.hex", PROGRAM}}, {"-a", "x", "-p", "8", "--fill=0x5a", "in.hex", "out.hex"},
+	 0, "", "flash unsigned char x[8]=\n{\n0x0b, 0x03, 0x00, 0x02, 0x00, 0x00, 0x5a, 0x5a\n};\n"},
+	{"raw binary does not fit", {{"in.hex", PROGRAM}}, {"-p", "5", "--binary", "in.hex", "out.hex"}, 1,
+	 FIT_ERROR, ""},
+	{"fill byte above FFh", {}, {"--fill=100", "in.hex", "out.hex"}, 1,
+	 "ERROR: Invalid fill byte\n", ABSENT},
+	{"fill byte -1", {}, {"--fill", "-1", "-h"}, 1, "ERROR: Invalid fill byte\n", ABSENT},
+	{"fill byte not a number", {}, {"--fill=zz", "in.hex", "out.hex"}, 1,
+	 "ERROR: Invalid fill byte\n", ABSENT},
+	{"help", {{"out.hex", KEEP}}, {"in.hex", "out.hex", "--help"}, 0, "", KEEP, 0, nullptr, HELP},
+	{"bad crystal before help", {}, {"-c", "10", "--help"}, 1, "ERROR: Invalid crystal frequency\n",
+	 ABSENT},
+	{"version", {{"out.hex", KEEP}}, {"in.hex", "out.hex", "-c", "10", "--vers"}, 0, "-", KEEP, 0,
+	 nullptr, BANNER},
+	{"version as the array name", {{"in.hex", PROGRAM}}, {"-a", "--version", "-p6", "in.hex", "out.hex"},
+	 0, "", "flash unsigned char --version[6]=\n{\n0x0b, 0x03, 0x00, 0x02, 0x00, 0x00\n};\n"},
+	{"version behind --", {}, {"in.hex", "--", "--version"}, 1, "ERROR: Can't open 'in.hex'\n",
+	 ABSENT},
+	{"version behind a name, POSIXLY_CORRECT", {}, {"in.hex", "--version", "out.hex"}, 1, USAGE,
+	 ABSENT, RUN_POSIXLY_CORRECT},
+	{"unknown long option", {}, {"--bogus", "in.hex", "out.hex"}, 1,
+	 "<PROG>: unrecognized option '--bogus'\n" + USAGE, ABSENT, 0,
+	 "<PROG>: unknown option -- bogus\n"},
+	{"long option without its argument", {}, {"in.hex", "out.hex", "--fill"}, 1,
+	 "<PROG>: option '--fill' requires an argument\n" + USAGE, ABSENT, 0,
+	 "<PROG>: option requires an argument -- fill\n"},
+};
+
 class e2e_test : public testing::TestWithParam<e2e_case> {};
 
 TEST_P(e2e_test, status_stderr_and_output)
@@ -206,18 +278,22 @@ TEST_P(e2e_test, status_stderr_and_output)
 	for (const auto &f : c.files)
 		dir.write(f.first, f.second);
 	tool_run r = dir.run(c.args, c.flags);
-	std::string err = c.flags & RUN_STREAMS_CLOSED ? "" : BANNER + c.err;
+	// "-": the run prints nothing on stderr, not even the banner.
+	std::string err = c.flags & RUN_STREAMS_CLOSED || c.err == "-" ? "" : BANNER + c.err;
 	if (windows_binary() && c.windows_err != nullptr)
 		err = BANNER + c.windows_err + USAGE;
 	// What tarnwick wrote, as opposed to a file it left alone.
 	bool written = c.status == 0 && c.out != KEEP && c.out != ABSENT;
 	EXPECT_EQ(c.status, r.status);
 	EXPECT_EQ(as_written(with_program_name(err)), r.err);
-	EXPECT_EQ(written ? as_written(c.out) : c.out, dir.read("out.hex"));
+	EXPECT_EQ(written && !(c.flags & RAW_OUTPUT) ? as_written(c.out) : c.out, dir.read("out.hex"));
+	EXPECT_EQ(as_written(c.std_out), r.out);
 }
 
 INSTANTIATE_TEST_SUITE_P(runs, e2e_test, testing::ValuesIn(CASES), case_name());
 INSTANTIATE_TEST_SUITE_P(parity, e2e_test, testing::ValuesIn(PARITY_CASES), case_name());
+INSTANTIATE_TEST_SUITE_P(long_options, e2e_test, testing::ValuesIn(LONG_OPTION_CASES),
+			 case_name());
 
 } // namespace
 

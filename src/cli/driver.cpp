@@ -12,6 +12,7 @@
 #include "image/boot_image.h"
 #include "image/c_array.h"
 #include "image/image.h"
+#include "image/raw_binary.h"
 
 // Highest address that expert-mode data may use.
 constexpr uint32_t MAX_EXPERT_ADDRESS = 0xFB;
@@ -78,7 +79,8 @@ static int open_streams(const run_options *opts, run_streams *streams)
 		close_inputs(streams);
 		return 1;
 	}
-	if ((streams->output = open_reported(opts->output_file, "wt")) == nullptr) {
+	const char *mode = opts->output_format == OUTPUT_BINARY ? "wb" : "wt";
+	if ((streams->output = open_reported(opts->output_file, mode)) == nullptr) {
 		close_inputs(streams);
 		return 1;
 	}
@@ -189,13 +191,24 @@ static void lay_out_image(const run_options *opts, image *img,
 			 opts->slow_clock, opts->length_header, highest);
 }
 
-// The C array covers the program memory; the Intel HEX output every cell
-// that holds a byte, at base_address onwards.
-static int write_image(const run_options *opts, FILE *out, const image *img)
+// The C array and the raw binary cover the program memory; the Intel HEX
+// output every cell that holds a byte, at base_address onwards. With a fill
+// byte (FFh by default for the raw binary), every cell of the program
+// memory holds one.
+static int write_image(const run_options *opts, FILE *out, image *img)
 {
-	if (opts->array_name != nullptr) {
-		write_c_array(out, img, static_cast<uint32_t>(opts->program_size),
-			      opts->array_name);
+	uint32_t size = static_cast<uint32_t>(opts->program_size);
+	int fill = opts->fill_byte;
+	if (fill == NO_FILL && opts->output_format == OUTPUT_BINARY)
+		fill = 0xFF;
+	if (fill != NO_FILL)
+		image_fill(img->cells, size, static_cast<uint8_t>(fill));
+	if (opts->output_format == OUTPUT_C_ARRAY) {
+		write_c_array(out, img, size, opts->array_name);
+		return 0;
+	}
+	if (opts->output_format == OUTPUT_BINARY) {
+		write_raw_binary(out, img, size);
 		return 0;
 	}
 	if (check_hex_address_range(img->cells, opts->base_address,
@@ -216,6 +229,16 @@ static int convert(const run_options *opts, run_streams *streams, image *img)
 		return 1;
 	lay_out_image(opts, img, &extent);
 	return write_image(opts, streams->output, img);
+}
+
+// What was printed on stdout (--help, --version) must have reached it.
+static int finish_stdout(int status)
+{
+	if (std::fflush(stdout) != 0 || std::ferror(stdout) != 0) {
+		std::fputs("ERROR: Can't write to the standard output\n", stderr);
+		return 1;
+	}
+	return status;
 }
 
 // Closes every stream. A run that has succeeded so far fails when the
@@ -239,10 +262,16 @@ int tarnwick_run(int argc, char **argv)
 	run_options opts;
 	run_streams streams;
 
+	// --version: the banner alone, on stdout, whatever else the command
+	// line holds.
+	if (asks_for_version(argc, argv)) {
+		print_version_line(stdout);
+		return finish_stdout(0);
+	}
 	print_version_banner();
 	int scan = scan_options(argc, argv, &opts);
 	if (scan != SCAN_CONTINUE)
-		return scan == SCAN_HELP ? 0 : 1;
+		return finish_stdout(scan == SCAN_HELP ? 0 : 1);
 	header_offset = 3;
 	if (open_streams(&opts, &streams) != 0)
 		return 1;

@@ -12,6 +12,18 @@
 
 static const char OPTION_STRING[] = "a:b:c:e:hip:st";
 
+// Values that getopt_long returns for the long options, beyond every
+// character.
+enum { OPTION_BINARY = 256, OPTION_FILL, OPTION_HELP, OPTION_VERSION };
+
+static const struct option LONG_OPTIONS[] = {
+	{"binary", no_argument, nullptr, OPTION_BINARY},
+	{"fill", required_argument, nullptr, OPTION_FILL},
+	{"help", no_argument, nullptr, OPTION_HELP},
+	{"version", no_argument, nullptr, OPTION_VERSION},
+	{nullptr, 0, nullptr, 0},
+};
+
 static void set_defaults(run_options *opts)
 {
 	opts->verify_checksums = 1;
@@ -19,6 +31,8 @@ static void set_defaults(run_options *opts)
 	opts->crystal_code = 3;
 	opts->slow_clock = 0;
 	opts->length_header = 0;
+	opts->output_format = OUTPUT_HEX;
+	opts->fill_byte = NO_FILL;
 	opts->array_name = nullptr;
 	opts->base_address = 0;
 	opts->expert_file = nullptr;
@@ -91,10 +105,38 @@ int parse_hex_argument(const char *text, uint32_t *value)
 	return 0;
 }
 
+// The fill byte is read as -b reads its argument, and must be a byte.
+static int set_fill_byte(run_options *opts, const char *arg)
+{
+	uint32_t value = 0;
+	if (parse_hex_argument(arg, &value) != 0 || value > 0xFF) {
+		std::fputs("ERROR: Invalid fill byte\n", stderr);
+		return SCAN_ERROR;
+	}
+	opts->fill_byte = static_cast<int>(value);
+	return SCAN_CONTINUE;
+}
+
+static int apply_long_option(run_options *opts, int code, const char *arg)
+{
+	switch (code) {
+	case OPTION_BINARY: opts->output_format = OUTPUT_BINARY; break;
+	case OPTION_FILL: return set_fill_byte(opts, arg);
+	case OPTION_HELP: print_help(); return SCAN_HELP;
+	default: break; // --version is taken before the scan
+	}
+	return SCAN_CONTINUE;
+}
+
 static int apply_option(run_options *opts, int letter, const char *arg)
 {
+	if (letter >= OPTION_BINARY)
+		return apply_long_option(opts, letter, arg);
 	switch (letter) {
-	case 'a': opts->array_name = arg; break;
+	case 'a':
+		opts->array_name = arg;
+		opts->output_format = OUTPUT_C_ARRAY;
+		break;
 	case 'b': parse_hex_argument(arg, &opts->base_address); break;
 	case 'c': return set_crystal(opts, arg);
 	case 'e': opts->expert_file = arg; break;
@@ -114,10 +156,10 @@ int scan_options(int argc, char **argv, run_options *opts)
 
 	set_defaults(opts);
 	optind = 0; // a fresh scan, which also reads POSIXLY_CORRECT anew
-	// getopt_long without a table of long options is getopt in its GNU form:
-	// it permutes the arguments, stops at "--" and honours POSIXLY_CORRECT,
-	// on glibc and on mingw-w64 alike, whose plain getopt does not permute.
-	while ((letter = getopt_long(argc, argv, OPTION_STRING, nullptr, nullptr)) != -1) {
+	// getopt_long is getopt in its GNU form: it permutes the arguments,
+	// stops at "--" and honours POSIXLY_CORRECT, on glibc and on mingw-w64
+	// alike, whose plain getopt does not permute.
+	while ((letter = getopt_long(argc, argv, OPTION_STRING, LONG_OPTIONS, nullptr)) != -1) {
 		int result = apply_option(opts, letter, optarg);
 		if (result != SCAN_CONTINUE)
 			return result;
@@ -129,4 +171,22 @@ int scan_options(int argc, char **argv, run_options *opts)
 	opts->input_file = argv[optind];
 	opts->output_file = argv[optind + 1];
 	return SCAN_CONTINUE;
+}
+
+int asks_for_version(int argc, char **argv)
+{
+	// The scan permutes what it is given: it works on a copy of argv.
+	char **copy = static_cast<char **>(std::malloc(sizeof(char *) * (size_t(argc) + 1)));
+	if (copy == nullptr)
+		return 0;
+	for (int i = 0; i <= argc; i++)
+		copy[i] = i < argc ? argv[i] : nullptr;
+	int found = 0, code;
+	opterr = 0;
+	optind = 0;
+	while ((code = getopt_long(argc, copy, OPTION_STRING, LONG_OPTIONS, nullptr)) != -1)
+		found |= code == OPTION_VERSION;
+	opterr = 1;
+	std::free(copy);
+	return found;
 }

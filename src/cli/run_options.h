@@ -7,13 +7,21 @@
 // Largest program memory size that -p accepts: the whole image.
 constexpr int32_t MAX_PROGRAM_SIZE = 65536;
 
+// Forms of the output file.
+enum { OUTPUT_HEX = 0, OUTPUT_C_ARRAY = 1, OUTPUT_BINARY = 2 };
+
+// fill_byte when --fill was not given.
+constexpr int NO_FILL = -1;
+
 struct run_options {
 	int verify_checksums;    // 0 after -i
 	int32_t program_size;    // -p, bytes; 4096 by default
 	int crystal_code;        // -c, 0 to 4; 3 (16 MHz) by default
 	int slow_clock;          // 1 after -s
 	int length_header;       // 1 after -t
-	const char *array_name;  // -a: write a C array; null for Intel HEX
+	int output_format;       // OUTPUT_: the later of -a and --binary decides
+	int fill_byte;           // --fill: 0 to 255 for every empty cell, or NO_FILL
+	const char *array_name;  // -a: the C array's name, or null
 	uint32_t base_address;   // -b: output address of cell 0
 	const char *expert_file; // -e: expert-mode data file, or null
 	const char *input_file;  // first file name
@@ -23,11 +31,18 @@ struct run_options {
 // Results of scan_options.
 enum { SCAN_CONTINUE = 0, SCAN_HELP = 1, SCAN_ERROR = 2 };
 
-// Scans argv with getopt (GNU permutation, "--" and POSIXLY_CORRECT) into
-// opts, whose strings point into argv. Returns SCAN_CONTINUE with both file
-// names set; SCAN_HELP after printing the usage text for -h; SCAN_ERROR after
-// reporting a bad option, crystal frequency, program size or file count.
+// Scans argv with getopt_long (GNU permutation, "--", POSIXLY_CORRECT and
+// the long options --binary, --fill, --help and --version, which may be
+// abbreviated) into opts, whose strings point into argv. Returns
+// SCAN_CONTINUE with both file names set; SCAN_HELP after printing the usage
+// text for -h or the help text for --help; SCAN_ERROR after reporting a bad
+// option, crystal frequency, program size, fill byte or file count.
 int scan_options(int argc, char **argv, run_options *opts);
+
+// Returns 1 when getopt_long would read --version (or an abbreviation of
+// it) as an option somewhere on the command line, else 0. Prints nothing;
+// argv itself is left as it is.
+int asks_for_version(int argc, char **argv);
 
 // Reads a decimal integer as atoi does (leading white space, an optional
 // sign, the digits up to the first other character; 0 without digits), but

@@ -17,12 +17,46 @@ static const char USAGE_TEXT[] =
 	"       -s   Select slow EEPROM clock (500KHz).\n"
 	"            Default when omitted is 1MHz and higher\n\n";
 
+static const char HELP_TEXT[] =
+	"usage: tarnwick [options] <infile> <outfile>\n"
+	"Lays out a microcontroller program, read as Intel HEX, as a serial EEPROM\n"
+	"image behind its boot header, and writes the image.\n"
+	"\n"
+	"  -c MHz        crystal frequency: 4, 8, 12, 16 (default) or 20\n"
+	"  -s            slow EEPROM clock (500 kHz) instead of 1 MHz and higher\n"
+	"  -p size       program memory size in bytes, at most 65536 (default 4096)\n"
+	"  -i            ignore checksum mismatches in the input\n"
+	"  -t            two-byte length header instead of the boot header\n"
+	"  -e file       expert mode: load the Intel HEX data in file ahead of the\n"
+	"                program\n"
+	"  -b address    hexadecimal address of cell 0 in the Intel HEX output\n"
+	"  -a name       write the image as a C array called name\n"
+	"  --binary      write the image as raw bytes, one for each cell of the\n"
+	"                program memory\n"
+	"  --fill=HH     give every cell of the program memory that holds no byte the\n"
+	"                hexadecimal value HH (FF by default with --binary)\n"
+	"  -h            print the short usage text on the standard error stream\n"
+	"  --help        print this help\n"
+	"  --version     print the version\n"
+	"\n"
+	"The manual page tarnwick(1) (\"man tarnwick\") describes the whole tool.\n";
+
 void print_usage()
 {
 	std::fputs(USAGE_TEXT, stderr);
 }
 
+void print_help()
+{
+	std::fputs(HELP_TEXT, stdout);
+}
+
 void print_version_banner()
+{
+	print_version_line(stderr);
+}
+
+void print_version_line(FILE *stream)
 {
 	char version[VERSION_BUFFER_SIZE] = "";
 	char line[VERSION_BUFFER_SIZE + 32] = "tarnwick version ";
@@ -33,5 +67,5 @@ void print_version_banner()
 		if (*p != ' ')
 			line[length++] = *p;
 	line[length++] = '\n';
-	std::fwrite(line, 1, length, stderr);
+	std::fwrite(line, 1, length, stream);
 }

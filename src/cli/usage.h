@@ -3,13 +3,21 @@
 #define TARNWICK_USAGE_H
 
 #include <cstddef>
+#include <cstdio>
 
 // Writes the nine-line usage text, ending in an empty line.
 void print_usage();
 
+// Writes the help text of --help to stdout: every option, short and long,
+// a line each, and where the manual page is.
+void print_help();
+
 // Writes "tarnwick version " and the executable's version text without
-// its blanks, then a line feed.
+// its blanks, then a line feed, to stderr.
 void print_version_banner();
+
+// The same line, to the given stream.
+void print_version_line(FILE *stream);
 
 // Copies at most capacity - 2 characters of the version text and a NUL into
 // buffer. Leaves buffer unchanged when no version text can be had.

@@ -30,6 +30,9 @@ void image_free(image *img);
 // Sets count cells from first on to EMPTY_CELL.
 void image_clear(image_cell *first, uint32_t count);
 
+// Gives each of count cells from first on that holds no byte the value byte.
+void image_fill(image_cell *first, uint32_t count, uint8_t byte);
+
 // The index after the last cell of first[0 .. count) that holds a byte, or 0
 // when none does.
 uint32_t image_used_end(const image_cell *first, uint32_t count);

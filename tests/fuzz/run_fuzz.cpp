@@ -4,7 +4,9 @@
 // input file; the run goes through tarnwick_run, as main does, writing to a
 // file in a temporary folder. Besides the sanitizers' checks it asserts that
 // the exit status is 0 or 1, that a failed run leaves the output empty or
-// absent, and that a successful run writes a C array or Intel HEX that loads.
+// absent, and that a successful run writes a C array or Intel HEX that loads,
+// or with --binary exactly program_size bytes that hold the cells of the
+// Intel HEX output of the same run (the fill byte where it has none).
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -15,6 +17,7 @@
 #include <vector>
 
 #include "cli/driver.h"
+#include "cli/run_options.h"
 #include "hex/hex_read.h"
 #include "image/image.h"
 
@@ -51,13 +54,20 @@ static std::string read_file(const std::string &path, bool *exists)
 	return content;
 }
 
-static void check_hex_output(const std::string &text)
+// Loads Intel HEX text into img and returns the loader's status.
+static int load_text(const std::string &text, image *img)
 {
-	image *img = image_alloc();
 	FILE *in = fmemopen(const_cast<char *>(text.data()), text.size(), "r");
 	uint32_t highest = 0;
 	int status = load_hex_file(in, img->cells, 1, IMAGE_CELLS, &highest);
 	std::fclose(in);
+	return status;
+}
+
+static void check_hex_output(const std::string &text)
+{
+	image *img = image_alloc();
+	int status = load_text(text, img);
 	image_free(img);
 	// Output addresses past FFFFh are written behind address records and so
 	// load beyond the image; those do not fit, but the text is well formed.
@@ -65,11 +75,63 @@ static void check_hex_output(const std::string &text)
 	      "a successful run wrote Intel HEX that does not load");
 }
 
+static int run(std::vector<std::string> args)
+{
+	std::vector<char *> argv;
+	for (std::string &a : args)
+		argv.push_back(&a[0]);
+	argv.push_back(nullptr);
+	return tarnwick_run(static_cast<int>(args.size()), argv.data());
+}
+
+// The same run with Intel HEX output, at base address 0: its cells, filled
+// as the raw binary is, are the raw binary's bytes.
+static void check_raw_binary(const std::vector<std::string> &args, const std::string &raw)
+{
+	std::vector<std::string> hex_args;
+	int32_t size = 4096;
+	int fill = 0xFF;
+	for (size_t i = 0; i < args.size(); i++) {
+		const std::string &a = args[i];
+		bool valued = a == "-a" || a == "-b" || a == "-c" || a == "-p" || a == "--fill";
+		if (a == "-p")
+			size = parse_decimal(args[i + 1].c_str());
+		uint32_t value;
+		if (a == "--fill" && parse_hex_argument(args[i + 1].c_str(), &value) == 0)
+			fill = int(value);
+		if (a != "-a" && a != "-b" && a != "--binary")
+			hex_args.push_back(a);
+		if (valued && a != "-a" && a != "-b")
+			hex_args.push_back(args[i + 1]);
+		i += valued;
+	}
+	check(raw.size() == size_t(size), "a raw binary is not program_size bytes long");
+	check(run(hex_args) == 0, "the run fails with Intel HEX output");
+	bool exists;
+	image *img = image_alloc();
+	check(load_text(read_file(hex_args.back(), &exists), img) == HEX_OK,
+	      "the Intel HEX output of a raw binary's run does not load");
+	for (size_t i = 0; i < raw.size(); i++) {
+		image_cell cell = img->cells[i] == EMPTY_CELL ? fill : img->cells[i];
+		check((unsigned char)raw[i] == cell, "a raw binary differs from the Intel HEX output");
+	}
+	image_free(img);
+}
+
+static void remove_folder()
+{
+	for (const char *name : {"/in.hex", "/x.hex", "/out.hex"})
+		unlink((folder + name).c_str());
+	rmdir(folder.c_str());
+}
+
 extern "C" int LLVMFuzzerInitialize(int *, char ***)
 {
-	char pattern[] = "/tmp/tarnwick-fuzz.XXXXXX";
-	check(mkdtemp(pattern) != nullptr, "cannot make a temporary folder");
+	const char *tmp = std::getenv("TMPDIR");
+	std::string pattern = std::string(tmp != nullptr ? tmp : "/tmp") + "/tarnwick-fuzz.XXXXXX";
+	check(mkdtemp(&pattern[0]) != nullptr, "cannot make a temporary folder");
 	folder = pattern;
+	std::atexit(remove_folder);
 	return 0;
 }
 
@@ -81,8 +143,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 	std::string input = folder + "/in.hex", expert = folder + "/x.hex";
 	std::string output = folder + "/out.hex";
 	std::vector<std::string> args = {"tarnwick"};
-	static const char *const VALUED[] = {"-a", "-b", "-c", "-p"};
-	for (int i = 0; i < 4; i++)
+	static const char *const VALUED[] = {"-a", "-b", "-c", "-p", "--fill"};
+	for (int i = 0; i < 5; i++)
 		if (valued & (1 << i))
 			args.insert(args.end(), {VALUED[i], fdp.ConsumeRandomLengthString(24)});
 	static const char *const FLAGS[] = {"-i", "-s", "-t", "-h"};
@@ -93,6 +155,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 		args.insert(args.end(), {"-e", expert});
 		write_file(expert, fdp.ConsumeRandomLengthString(4096));
 	}
+	bool binary = (flags & 0x80) != 0;
+	if (binary)
+		args.push_back("--binary");
 	if (flags & 0x20)
 		args.push_back("--");
 	args.insert(args.end(), {input, output});
@@ -101,17 +166,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 	write_file(input, fdp.ConsumeRemainingBytesAsString());
 	unlink(output.c_str());
 
-	std::vector<char *> argv;
-	for (std::string &a : args)
-		argv.push_back(&a[0]);
-	argv.push_back(nullptr);
-	int status = tarnwick_run(static_cast<int>(args.size()), argv.data());
+	int status = run(args);
 
 	bool exists;
 	std::string written = read_file(output, &exists);
 	check(status == 0 || status == 1, "exit status is neither 0 nor 1");
 	if (status != 0)
 		check(written.empty(), "a failed run left output behind");
+	else if (exists && binary && !(flags & 0x40))
+		check_raw_binary(args, written);
 	else if (exists && written.compare(0, 20, "flash unsigned char ") != 0)
 		check_hex_output(written);
 	return 0;

@@ -1,0 +1,18 @@
+// The raw binary export: the image as the bytes of the whole EEPROM.
+#include "image/raw_binary.h"
+
+// Bytes gathered before they are handed to stdio.
+constexpr uint32_t RAW_BUFFER_SIZE = 16 * 1024;
+
+int write_raw_binary(FILE *out, const image *img, uint32_t count)
+{
+	unsigned char bytes[RAW_BUFFER_SIZE];
+	for (uint32_t done = 0; done < count; done += RAW_BUFFER_SIZE) {
+		uint32_t n = count - done < RAW_BUFFER_SIZE ? count - done : RAW_BUFFER_SIZE;
+		// EMPTY_CELL's low byte is FFh.
+		for (uint32_t k = 0; k < n; k++)
+			bytes[k] = static_cast<unsigned char>(img->cells[done + k] & 0xFF);
+		std::fwrite(bytes, 1, n, out);
+	}
+	return 0;
+}

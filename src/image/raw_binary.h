@@ -1,0 +1,16 @@
+// The raw binary export: the image as the bytes of the whole EEPROM.
+#ifndef TARNWICK_RAW_BINARY_H
+#define TARNWICK_RAW_BINARY_H
+
+#include <cstdint>
+#include <cstdio>
+
+#include "image/image.h"
+
+// Writes cells 0 to count - 1 of img as count bytes, byte i being cell i; an
+// empty cell gives FFh, the erased value (fill the image first for another).
+// out must be open in binary mode. count must not exceed IMAGE_CELLS. Always
+// returns 0; the caller checks the stream for write errors.
+int write_raw_binary(FILE *out, const image *img, uint32_t count);
+
+#endif
