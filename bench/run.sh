@@ -5,8 +5,17 @@
 #   wall time:    hyperfine, median of repeated runs
 #   memory:       peak resident set size from GNU time
 #   throughput:   the loader and the writer in-process (Google Benchmark)
-# Usage: bench/run.sh [output.md]     (the table also goes to the file)
+# Usage: bench/run.sh [output.md]     (the table also goes to the file, a
+#                                     relative name being taken from where
+#                                     the script is started)
 set -eu
+table=""
+if [ "$#" -ge 1 ]; then
+	case $1 in
+	/*) table=$1 ;;
+	*) table=$PWD/$1 ;;
+	esac
+fi
 cd "$(dirname "$0")/.."
 sh scripts/install-deps.sh cmake make gcc g++ libbenchmark-dev valgrind hyperfine srecord binutils time
 cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DTARNWICK_TESTS=OFF -DTARNWICK_BENCH=ON >/dev/null
@@ -62,15 +71,17 @@ for input in prog4k full; do
 	[ "$input" = prog4k ] && size=4096
 	ti=$(instructions "$TW" -p $size $input.hex out.hex); tm=$(wall_ms 30 "$TW -p $size $input.hex out.hex"); tk=$(peak_kib "$TW" -p $size $input.hex out.hex)
 	ai=$(instructions "$TW" -p $size -a image $input.hex out.c); am=$(wall_ms 30 "$TW -p $size -a image $input.hex out.c"); ak=$(peak_kib "$TW" -p $size -a image $input.hex out.c)
+	ri=$(instructions "$TW" -p $size --binary $input.hex out.bin); rw=$(wall_ms 30 "$TW -p $size --binary $input.hex out.bin"); rk=$(peak_kib "$TW" -p $size --binary $input.hex out.bin)
 	si=$(instructions srec_cat $input.hex -intel -offset 3 -o out.hex -intel); sm=$(wall_ms 30 "srec_cat $input.hex -intel -offset 3 -o out.hex -intel"); sk=$(peak_kib srec_cat $input.hex -intel -offset 3 -o out.hex -intel)
 	oi=$(instructions objcopy -I ihex -O ihex --change-addresses 3 $input.hex out.hex); om=$(wall_ms 30 "objcopy -I ihex -O ihex --change-addresses 3 $input.hex out.hex"); ok=$(peak_kib objcopy -I ihex -O ihex --change-addresses 3 $input.hex out.hex)
 	ci=$(instructions cp $input.hex out.hex); cm=$(wall_ms 30 "cp $input.hex out.hex"); ck=$(peak_kib cp $input.hex out.hex)
 	row "tarnwick -p $size $input.hex" "$ti" "$tm" "$tk"
 	row "tarnwick -p $size -a image $input.hex" "$ai" "$am" "$ak"
+	row "tarnwick -p $size --binary $input.hex" "$ri" "$rw" "$rk"
 	row "srec_cat $input.hex -intel -offset 3 -o out.hex -intel" "$si" "$sm" "$sk"
 	row "objcopy -I ihex -O ihex --change-addresses 3 $input.hex" "$oi" "$om" "$ok"
 	row "cp $input.hex out.hex" "$ci" "$cm" "$ck"
-	eval "${input}_t=$ti ${input}_tm=$tm ${input}_tk=$tk ${input}_s=$si ${input}_o=$oi ${input}_cm=$cm"
+	eval "${input}_t=$ti ${input}_r=$ri ${input}_tm=$tm ${input}_tk=$tk ${input}_s=$si ${input}_o=$oi ${input}_cm=$cm"
 done
 bi=$(instructions "$TW" -p 65536 big.hex out.hex); bm=$(wall_ms 5 "$TW -p 65536 big.hex out.hex"); bk=$(peak_kib "$TW" -p 65536 big.hex out.hex)
 bcm=$(wall_ms 5 "cp big.hex out.hex")
@@ -91,6 +102,7 @@ echo "|---|---|---|"
 check() { printf '| %s | %s | %s |\n' "$1" "$2" "$(awk "BEGIN { print ($3) ? \"yes\" : \"no\" }")"; }
 check "instructions, full image: 15x fewer than srec_cat" "$(ratio "$full_s" "$full_t")x" "$full_s >= 15 * $full_t"
 check "instructions, full image: 5x fewer than objcopy" "$(ratio "$full_o" "$full_t")x" "$full_o >= 5 * $full_t"
+check "instructions, full image: raw binary at most Intel HEX" "$full_r / $full_t" "$full_r <= $full_t"
 check "own share (conversion less -h) at most 2,000,000" "$own" "$own <= 2000000"
 check "median wall time at most twice cp's" "$(ratio "$full_tm" "$full_cm")x cp" "$full_tm <= 2 * $full_cm"
 check "peak RSS at most 1 MiB above -h" "+$((full_tk - HELP_KIB)) KiB" "$full_tk - $HELP_KIB <= 1024"
@@ -103,5 +115,5 @@ per_byte() { awk -v a="$1" -v h="$HELP_I" -v n="$(wc -c <"$2")" 'BEGIN { printf 
 p4=$(per_byte "$prog4k_t" prog4k.hex) pf=$(per_byte "$full_t" full.hex) pb=$(per_byte "$bi" big.hex)
 check "linear: own instructions per input byte, 4 KiB / full / 100 MB" "$p4 / $pf / $pb" "$pb <= 1.25 * $pf"
 } | tee "$work/table.md"
-[ "$#" -ge 1 ] && cp "$work/table.md" "$OLDPWD/$1"
+[ -z "$table" ] || cp "$work/table.md" "$table"
 exit 0

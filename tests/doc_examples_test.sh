@@ -67,10 +67,10 @@ makefile() {
 	(
 		cd "$work/make" && fixtures && printf '%s' "$1" >Makefile
 		target=$(sed -n 's/^\([^ .:][^ :]*\):.*/\1/p' Makefile | head -n 1)
-		make -s >/dev/null 2>&1 && [ -s "$target" ] || exit 1
+		make -s >/dev/null 2>&1 && [ -s "$target" ] && cp "$target" first || exit 1
 		[ "$(make 2>&1)" = "make: '$target' is up to date." ] || exit 2
 		sleep 1 && printf ':0100000011EE\n' >prog.hex
-		make -s >/dev/null 2>&1 && grep -q '11' "$target" || exit 3
+		make -s >/dev/null 2>&1 && ! cmp -s first "$target" || exit 3
 		sleep 1 && printf ':0100000011EF\n' >prog.hex
 		if make -s >/dev/null 2>&1; then exit 4; fi
 		# The refused image must not stay behind looking up to date.
