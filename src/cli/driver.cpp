@@ -193,22 +193,20 @@ static void lay_out_image(const run_options *opts, image *img,
 
 // The C array and the raw binary cover the program memory; the Intel HEX
 // output every cell that holds a byte, at base_address onwards. With a fill
-// byte (FFh by default for the raw binary), every cell of the program
-// memory holds one.
+// byte, every cell of the program memory holds one; the raw binary puts its
+// fill byte (FFh, the erased value, by default) into each empty cell itself.
 static int write_image(const run_options *opts, FILE *out, image *img)
 {
 	uint32_t size = static_cast<uint32_t>(opts->program_size);
-	int fill = opts->fill_byte;
-	if (fill == NO_FILL && opts->output_format == OUTPUT_BINARY)
-		fill = 0xFF;
-	if (fill != NO_FILL)
-		image_fill(img->cells, size, static_cast<uint8_t>(fill));
-	if (opts->output_format == OUTPUT_C_ARRAY) {
-		write_c_array(out, img, size, opts->array_name);
+	if (opts->output_format == OUTPUT_BINARY) {
+		int fill = opts->fill_byte == NO_FILL ? 0xFF : opts->fill_byte;
+		write_raw_binary(out, img, size, static_cast<uint8_t>(fill));
 		return 0;
 	}
-	if (opts->output_format == OUTPUT_BINARY) {
-		write_raw_binary(out, img, size);
+	if (opts->fill_byte != NO_FILL)
+		image_fill(img->cells, size, static_cast<uint8_t>(opts->fill_byte));
+	if (opts->output_format == OUTPUT_C_ARRAY) {
+		write_c_array(out, img, size, opts->array_name);
 		return 0;
 	}
 	if (check_hex_address_range(img->cells, opts->base_address,

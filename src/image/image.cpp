@@ -34,17 +34,17 @@ void image_clear(image_cell *first, uint32_t count)
 	}
 }
 
-void image_fill(image_cell *first, uint32_t count, uint8_t byte)
-{
-	for (uint32_t i = 0; i < count; i++)
-		if (first[i] == EMPTY_CELL)
-			first[i] = byte;
-}
-
 // Cells looked at together when searching for the last byte: EMPTY_CELL is
 // the only value with all bits set, so a block is empty exactly when the AND
 // of its cells is EMPTY_CELL, a test without branches that vectorises.
 constexpr uint32_t SCAN_BLOCK_CELLS = 16;
+
+void image_fill(image_cell *first, uint32_t count, uint8_t byte)
+{
+	// A select rather than a branch, so that the loop vectorises.
+	for (uint32_t i = 0; i < count; i++)
+		first[i] = first[i] == EMPTY_CELL ? image_cell(byte) : first[i];
+}
 
 static bool block_is_empty(const image_cell *block)
 {
