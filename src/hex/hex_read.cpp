@@ -31,6 +31,17 @@ struct hex_record {
 // wrote it.
 constexpr char END_OF_FILE_MARK = 0x1A;
 
+// Where a file's data bytes go: address origin + i to cells[i], for every i
+// below limit; *highest is raised to the highest i stored. outside is the
+// address of a byte that did not fit.
+struct hex_target {
+	image_cell *cells;
+	uint32_t origin;
+	uint32_t limit;
+	uint32_t *highest;
+	uint64_t outside;
+};
+
 // Skips blanks, tabs, vertical tabs, form feeds and carriage returns. A
 // line feed is white space too, but it ends the line, so it stops the skip.
 static const char *skip_white_space(const char *p, const char *end)
@@ -102,39 +113,40 @@ static bool store_data(hex_record *rec, image_cell *cell)
 	return stored;
 }
 
-// Stores the bytes one at a time, up to the first that is malformed, missing
-// or beyond the limit.
-static int store_data_checked(hex_record *rec, image_cell *cells, uint32_t limit,
-			      uint64_t first, uint32_t *highest)
+// Stores the bytes one at a time, from cell first on, up to the first that
+// is malformed, missing or outside the cells.
+static int store_data_checked(hex_record *rec, hex_target *target, int64_t first)
 {
 	for (uint32_t i = 0; i < rec->count; i++) {
 		uint32_t byte;
 		if (!read_byte(rec, &byte))
 			return HEX_BAD_FORMAT;
-		uint64_t address = first + i;
-		if (address >= limit)
+		int64_t cell = first + i;
+		if (cell < 0 || cell >= target->limit) {
+			target->outside = uint64_t(cell + target->origin);
 			return HEX_DOES_NOT_FIT;
-		if (address > *highest)
-			*highest = static_cast<uint32_t>(address);
-		cells[address] = static_cast<image_cell>(byte);
+		}
+		if (cell > *target->highest)
+			*target->highest = static_cast<uint32_t>(cell);
+		target->cells[cell] = static_cast<image_cell>(byte);
 	}
 	return HEX_OK;
 }
 
-// A complete record within the limit takes the fast way; anything else, and
+// A complete record within the cells takes the fast way; anything else, and
 // a record found malformed on the way, the careful one, which stops where
 // the record goes wrong.
-static int read_data(hex_record *rec, image_cell *cells, uint32_t limit,
-		     uint32_t base, uint32_t *highest)
+static int read_data(hex_record *rec, hex_target *target, uint32_t base)
 {
-	uint64_t first = uint64_t(base) + rec->offset;
+	int64_t first = int64_t(base) + rec->offset - target->origin;
 	bool complete = rec->end - rec->pos >= 2 * int64_t(rec->count) + 2;
-	if (complete && first + rec->count <= limit && store_data(rec, cells + first)) {
-		if (rec->count > 0 && first + rec->count - 1 > *highest)
-			*highest = static_cast<uint32_t>(first + rec->count - 1);
+	if (complete && first >= 0 && first + rec->count <= target->limit &&
+	    store_data(rec, target->cells + first)) {
+		if (rec->count > 0 && first + rec->count - 1 > *target->highest)
+			*target->highest = static_cast<uint32_t>(first + rec->count - 1);
 		return HEX_OK;
 	}
-	return store_data_checked(rec, cells, limit, first, highest);
+	return store_data_checked(rec, target, first);
 }
 
 // Reads and sums the bytes of a record that stores nothing.
@@ -157,12 +169,11 @@ static int read_base(hex_record *rec, int shift, uint32_t *segment_base)
 	return HEX_OK;
 }
 
-static int read_body(hex_record *rec, image_cell *cells, uint32_t limit,
-		     uint32_t *segment_base, uint32_t *highest)
+static int read_body(hex_record *rec, hex_target *target, uint32_t *segment_base)
 {
 	switch (rec->type) {
 	case RECORD_DATA:
-		return read_data(rec, cells, limit, *segment_base, highest);
+		return read_data(rec, target, *segment_base);
 	case RECORD_END_OF_FILE:
 		return HEX_OK;
 	case RECORD_SEGMENT_ADDRESS:
@@ -198,14 +209,13 @@ static int read_line_end(const hex_record *rec, const char *line, size_t *piece)
 // rest of the line, sum. Reading never passes the line's first line end,
 // which is no digit. *piece is set when the result is HEX_OK or
 // HEX_CHECKSUM_ERROR, the results after which loading goes on.
-static int parse_record(const char *line, const char *end, int continued, image_cell *cells,
-			uint32_t limit, uint32_t *segment_base, uint32_t *highest,
-			size_t *piece)
+static int parse_record(const char *line, const char *end, int continued, hex_target *target,
+			uint32_t *segment_base, size_t *piece)
 {
 	hex_record rec;
 	if (!read_prefix(&rec, line, end, continued))
 		return HEX_BAD_FORMAT;
-	int status = read_body(&rec, cells, limit, segment_base, highest);
+	int status = read_body(&rec, target, segment_base);
 	if (status != HEX_OK)
 		return status;
 	uint32_t sum = rec.sum;
@@ -219,7 +229,8 @@ int parse_hex_span(const char *line, size_t length, image_cell *cells,
 		   uint32_t limit, uint32_t *segment_base, uint32_t *highest)
 {
 	size_t piece;
-	return parse_record(line, line + length, 0, cells, limit, segment_base, highest, &piece);
+	hex_target target = {cells, 0, limit, highest, 0};
+	return parse_record(line, line + length, 0, &target, segment_base, &piece);
 }
 
 int parse_hex_line(const char *line, image_cell *cells, uint32_t limit,
@@ -229,7 +240,9 @@ int parse_hex_line(const char *line, image_cell *cells, uint32_t limit,
 }
 
 // Reports a line that did not parse; returns true when loading must stop.
-static bool report_line(int result, int64_t line_number, int verify_checksums)
+// With name_outside, a byte that does not fit is named by its address.
+static bool report_line(int result, int64_t line_number, int verify_checksums,
+			const hex_target *target, int name_outside)
 {
 	switch (result) {
 	case HEX_CHECKSUM_ERROR:
@@ -238,8 +251,15 @@ static bool report_line(int result, int64_t line_number, int verify_checksums)
 				     line_number);
 		return false;
 	case HEX_DOES_NOT_FIT:
-		std::fputs("ERROR: Hex file contents does not fit into available memory",
-			   stderr);
+		if (name_outside)
+			std::fprintf(stderr,
+				     "ERROR: Address %" PRIX64 "h on line %" PRId64
+				     " lies outside the image, at %" PRIX32 "h to %" PRIX64 "h\n",
+				     target->outside, line_number, target->origin,
+				     uint64_t(target->origin) + target->limit - 1);
+		else
+			std::fputs("ERROR: Hex file contents does not fit into available memory",
+				   stderr);
 		return true;
 	default:
 		std::fprintf(stderr, "ERROR: Invalid Intel hex format on line %" PRId64 "\n",
@@ -248,8 +268,8 @@ static bool report_line(int result, int64_t line_number, int verify_checksums)
 	}
 }
 
-int load_hex_lines(FILE *stream, image_cell *cells, int verify_checksums,
-		   uint32_t limit, uint32_t *highest, int64_t lines_before)
+static int load_lines(FILE *stream, hex_target *target, int verify_checksums,
+		      int64_t lines_before, int name_outside)
 {
 	line_reader reader;
 	const char *window;
@@ -267,9 +287,10 @@ int load_hex_lines(FILE *stream, image_cell *cells, int verify_checksums,
 	       window[0] != END_OF_FILE_MARK) {
 		size_t piece;
 		line_number++;
-		int result = parse_record(window, window + length, continued, cells, limit,
-					  &segment_base, highest, &piece);
-		if (result != HEX_OK && report_line(result, line_number, verify_checksums))
+		int result = parse_record(window, window + length, continued, target,
+					  &segment_base, &piece);
+		if (result != HEX_OK &&
+		    report_line(result, line_number, verify_checksums, target, name_outside))
 			return result;
 		if (result != HEX_OK && verify_checksums == 1)
 			status = HEX_CHECKSUM_ERROR;
@@ -281,8 +302,22 @@ int load_hex_lines(FILE *stream, image_cell *cells, int verify_checksums,
 	return reader.failed ? HEX_READ_ERROR : status;
 }
 
+int load_hex_lines(FILE *stream, image_cell *cells, int verify_checksums,
+		   uint32_t limit, uint32_t *highest, int64_t lines_before)
+{
+	hex_target target = {cells, 0, limit, highest, 0};
+	return load_lines(stream, &target, verify_checksums, lines_before, 0);
+}
+
 int load_hex_file(FILE *stream, image_cell *cells, int verify_checksums,
 		  uint32_t limit, uint32_t *highest)
 {
 	return load_hex_lines(stream, cells, verify_checksums, limit, highest, 0);
+}
+
+int load_hex_image(FILE *stream, image_cell *cells, uint32_t origin, int verify_checksums,
+		   uint32_t *highest)
+{
+	hex_target target = {cells, origin, IMAGE_CELLS, highest, 0};
+	return load_lines(stream, &target, verify_checksums, 0, 1);
 }

@@ -53,4 +53,11 @@ int load_hex_file(FILE *stream, image_cell *cells, int verify_checksums,
 int load_hex_lines(FILE *stream, image_cell *cells, int verify_checksums,
 		   uint32_t limit, uint32_t *highest, int64_t lines_before);
 
+// Loads a whole image written at address origin: address origin + i goes
+// to cells[i], for i below IMAGE_CELLS. A byte outside those addresses is
+// reported with its address and line number and ends the load with
+// HEX_DOES_NOT_FIT; everything else is as for load_hex_file.
+int load_hex_image(FILE *stream, image_cell *cells, uint32_t origin, int verify_checksums,
+		   uint32_t *highest);
+
 #endif
