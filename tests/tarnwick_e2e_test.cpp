@@ -200,8 +200,11 @@ const e2e_case PARITY_CASES[] = {
 
 const std::string HELP =
 	"usage: tarnwick [options] <infile> <outfile>\n"
+	"       tarnwick --info [-b address] [-i] [-p size] [-t] [--binary] [--fill=HH]\n"
+	"                <image>\n"
 	"Lays out a microcontroller program, read as Intel HEX, as a serial EEPROM\n"
-	"image behind its boot header, and writes the image.\n"
+	"image behind its boot header, and writes the image; or reads an image back\n"
+	"and checks it.\n"
 	"\n"
 	"  -c MHz        crystal frequency: 4, 8, 12, 16 (default) or 20\n"
 	"  -s            slow EEPROM clock (500 kHz) instead of 1 MHz and higher\n"
@@ -216,6 +219,8 @@ const std::string HELP =
 	"                program memory\n"
 	"  --fill=HH     give every cell of the program memory that holds no byte the\n"
 	"                hexadecimal value HH (FF by default with --binary)\n"
+	"  --info        read the image back: print what its header says on the\n"
+	"                standard output, and check it against the contents\n"
 	"  -h            print the short usage text on the standard error stream\n"
 	"  --help        print this help\n"
 	"  --version     print the version\n"
@@ -266,6 +271,82 @@ const e2e_case LONG_OPTION_CASES[] = {
 	 "<PROG>: option requires an argument -- fill\n"},
 };
 
+// Reading images back with --info: good ones, and one that breaks each check.
+const std::string BOOT_16 = "header: boot\ncrystal: 16 MHz\neeprom clock: 1 MHz and higher\n";
+const std::string HEX_REPORT = "format: Intel HEX\n" + BOOT_16 + "start cell: 3\nlast block: 0\n"
+			       "expert data: none\nprogram: cells 3 to 5\nused: 6 of 4096 bytes (0.1%)\n";
+const std::string RAW_REPORT = "format: raw binary\n" + BOOT_16 + "start cell: 3\nlast block: 0\n"
+			       "expert data: none\nprogram: cells 3 to 5\nused: 6 of 8 bytes (75.0%)\n";
+const std::string LENGTH_REPORT = "format: Intel HEX\nheader: length\nlength: 3\n"
+				  "program: cells 2 to 4\nused: 5 of 4096 bytes (0.1%)\n";
+const std::string AT_8000 = ":068000000B03000200006A\n" + EOF_RECORD;
+const std::string RAW_2 = "\x0B\x03";
+
+// The report with one line replaced.
+std::string with(const std::string &report, const std::string &from, const std::string &to)
+{
+	std::string changed = report;
+	return changed.replace(changed.find(from), from.size(), to);
+}
+
+const e2e_case INFO_CASES[] = {
+	{"info, Intel HEX", {{"e.hex", IMAGE}}, {"--info", "e.hex"}, 0, "", ABSENT, 0, nullptr,
+	 HEX_REPORT},
+	{"info, raw binary", {{"e.bin", RAW_8}}, {"--info", "--binary", "-p", "8", "e.bin"}, 0, "",
+	 ABSENT, 0, nullptr, RAW_REPORT},
+	{"info, length header", {{"e.hex", ":050000000300020000F6\n"}}, {"-t", "--info", "e.hex"}, 0,
+	 "", ABSENT, 0, nullptr, LENGTH_REPORT},
+	{"info at -b", {{"e.hex", AT_8000}}, {"--info", "-b", "8000", "e.hex"}, 0, "", ABSENT, 0,
+	 nullptr, HEX_REPORT},
+	{"info, filled", {{"e.hex", ":080000000B03000200000000E8\n"}},
+	 {"--info", "--fill=00", "-p", "8", "e.hex"}, 0, "", ABSENT, 0, nullptr,
+	 with(with(HEX_REPORT, "3 to 5", "3 to 3"), "6 of 4096 bytes (0.1%)", "4 of 8 bytes (50.0%)")},
+	{"info, truncated", {{"e.hex", ":060000000B0301020000E9\n"}}, {"--info", "e.hex"}, 1,
+	 "ERROR: Header cell 2 names block 1 as the last in use, but the last cell in use, 5, lies in "
+	 "block 0\n", ABSENT, 0, nullptr, with(HEX_REPORT, "block: 0", "block: 1")},
+	{"info, bad crystal code", {{"e.hex", ":060000001D0300020000D8\n"}}, {"--info", "e.hex"}, 1,
+	 "ERROR: Header cell 0 (1Dh) holds crystal code 5, not 0 to 4\n"
+	 "ERROR: Header cell 0 (1Dh) has bits 4 to 7 set, not 0\n", ABSENT, 0, nullptr,
+	 with(HEX_REPORT, "16 MHz", "unknown")},
+	{"info, start cell in the header", {{"e.hex", ":060000000B0200020000EB\n"}}, {"--info", "e.hex"},
+	 1, "ERROR: Header cell 1 names start cell 2, inside the header (cells 0 to 2)\n", ABSENT, 0,
+	 nullptr, with(with(HEX_REPORT, "cell: 3", "cell: 2"), "3 to 5", "2 to 5")},
+	{"info, raw header cut short", {{"e.bin", RAW_2}}, {"--info", "--binary", "-p", "8", "e.bin"}, 1,
+	 "ERROR: The boot header needs bytes in cells 0 to 2, but cell 2 holds none\n", ABSENT, 0,
+	 nullptr, with(with(with(RAW_REPORT, "block: 0", "block: unknown"), "cells 3 to 5", "none"),
+		       "6 of 8 bytes (75.0%)", "2 of 8 bytes (25.0%)")},
+	{"info, raw block beyond the image", {{"e.bin", "\x0B\x03\x01" + RAW_8.substr(3)}},
+	 {"--info", "--binary", "-p", "8", "e.bin"}, 1,
+	 "ERROR: Header cell 2 names block 1 as the last in use, but the image ends in block 0\n",
+	 ABSENT, 0, nullptr, with(RAW_REPORT, "block: 0", "block: 1")},
+	{"info, length header too short", {{"e.hex", ":050000000200020000F7\n"}}, {"-t", "--info", "e.hex"},
+	 1, "ERROR: The length header counts 2 bytes, in cells 2 to 3, but cells up to 4 are in use\n",
+	 ABSENT, 0, nullptr, with(LENGTH_REPORT, "length: 3", "length: 2")},
+	{"info, length header too long", {{"e.hex", ":050000000400020000F5\n"}}, {"-t", "--info", "e.hex"},
+	 1, "ERROR: The length header counts 4 bytes, in cells 2 to 5, but cell 5 holds no byte\n",
+	 ABSENT, 0, nullptr, with(LENGTH_REPORT, "length: 3", "length: 4")},
+	{"info, beyond the program memory", {{"e.hex", IMAGE}}, {"--info", "-p", "5", "e.hex"}, 1,
+	 "ERROR: Cells up to 5 are in use, beyond the program memory of 5 bytes; give -p the "
+	 "EEPROM's size\n", ABSENT, 0, nullptr,
+	 with(HEX_REPORT, "6 of 4096 bytes (0.1%)", "6 of 5 bytes (120.0%)")},
+	{"info, written with -b", {{"e.hex", AT_8000}}, {"--info", "-p", "65536", "e.hex"}, 1,
+	 "ERROR: The image begins at address 8000h: give -b 8000 if it was written there\n"
+	 "ERROR: The boot header needs bytes in cells 0 to 2, but cells 0, 1 and 2 hold none\n",
+	 ABSENT, 0, nullptr,
+	 "format: Intel HEX\nheader: boot\ncrystal: unknown\neeprom clock: unknown\n"
+	 "start cell: unknown\nlast block: unknown\nexpert data: unknown\nprogram: unknown\n"
+	 "used: 32774 of 65536 bytes (50.0%)\n"},
+	{"info, outside the -b window", {{"e.hex", AT_8000}}, {"--info", "-b", "8001", "e.hex"}, 1,
+	 "ERROR: Address 8000h on line 1 lies outside the image, at 8001h to 18000h\n", ABSENT},
+	{"info, raw image too long", {{"e.bin", std::string(65537, '\xFF')}}, {"--binary", "--info", "e.bin"},
+	 1, "ERROR: 'e.bin' is longer than 65536 bytes, the largest image\n", ABSENT},
+	{"info refuses -c", {{"e.hex", IMAGE}}, {"--info", "-c", "8", "e.hex"}, 1,
+	 "ERROR: Option -c has no meaning with --info\n", ABSENT},
+	{"info refuses -p 0", {{"e.hex", IMAGE}}, {"--info", "-p", "0", "e.hex"}, 1,
+	 "ERROR: Program memory size must be at least 1 byte\n", ABSENT},
+	{"info takes one name", {{"e.hex", IMAGE}}, {"--info", "e.hex", "out.hex"}, 1, USAGE, ABSENT},
+};
+
 class e2e_test : public testing::TestWithParam<e2e_case> {};
 
 TEST_P(e2e_test, status_stderr_and_output)
@@ -294,6 +375,7 @@ INSTANTIATE_TEST_SUITE_P(runs, e2e_test, testing::ValuesIn(CASES), case_name());
 INSTANTIATE_TEST_SUITE_P(parity, e2e_test, testing::ValuesIn(PARITY_CASES), case_name());
 INSTANTIATE_TEST_SUITE_P(long_options, e2e_test, testing::ValuesIn(LONG_OPTION_CASES),
 			 case_name());
+INSTANTIATE_TEST_SUITE_P(info, e2e_test, testing::ValuesIn(INFO_CASES), case_name());
 
 } // namespace
 

@@ -12,7 +12,9 @@
 #include "image/boot_image.h"
 #include "image/c_array.h"
 #include "image/image.h"
+#include "image/image_info.h"
 #include "image/raw_binary.h"
+#include "image/raw_read.h"
 
 // Highest address that expert-mode data may use.
 constexpr uint32_t MAX_EXPERT_ADDRESS = 0xFB;
@@ -239,6 +241,55 @@ static int finish_stdout(int status)
 	return status;
 }
 
+// Reads the image of --info into img: raw bytes, or Intel HEX whose cell 0
+// lies at the -b address. Reports what fails.
+static int read_image(const run_options *opts, FILE *stream, image *img)
+{
+	bool unreadable;
+	if (opts->output_format == OUTPUT_BINARY) {
+		int status = read_raw_binary(stream, img);
+		if (status == RAW_READ_TOO_LONG)
+			std::fprintf(stderr, "ERROR: '%s' is longer than 65536 bytes, the largest image\n",
+				     opts->input_file);
+		unreadable = status == RAW_READ_ERROR;
+		if (status == RAW_READ_TOO_LONG)
+			return 1;
+	} else {
+		uint32_t highest = 0;
+		int status = load_hex_image(stream, img->cells, opts->base_address,
+					    opts->verify_checksums, &highest);
+		unreadable = status == HEX_READ_ERROR;
+		if (status != HEX_OK && !unreadable)
+			return 1;
+	}
+	if (unreadable)
+		std::fprintf(stderr, "ERROR: Can't read '%s'\n", opts->input_file);
+	return unreadable ? 1 : 0;
+}
+
+// --info: reads the image back, reports on stdout what it holds and checks
+// it; 1 when it cannot be read or a check fails.
+static int inspect(const run_options *opts)
+{
+	FILE *stream = open_reported(opts->input_file, "rb");
+	if (stream == nullptr)
+		return 1;
+	image *img = image_alloc();
+	int status = 1;
+	if (img == nullptr)
+		std::fputs("ERROR: Out of memory\n", stderr);
+	else if (read_image(opts, stream, img) == 0) {
+		bool raw = opts->output_format == OUTPUT_BINARY;
+		int fill = opts->fill_byte == NO_FILL && raw ? 0xFF : opts->fill_byte;
+		info_request request = {raw, fill, opts->length_header, opts->program_size,
+					raw ? 0 : opts->base_address};
+		status = report_image_info(stdout, img, &request);
+	}
+	image_free(img);
+	std::fclose(stream);
+	return status;
+}
+
 // Closes every stream. A run that has succeeded so far fails when the
 // output could not be written completely; after any failure the output is
 // left empty.
@@ -270,6 +321,8 @@ int tarnwick_run(int argc, char **argv)
 	int scan = scan_options(argc, argv, &opts);
 	if (scan != SCAN_CONTINUE)
 		return finish_stdout(scan == SCAN_HELP ? 0 : 1);
+	if (opts.info)
+		return finish_stdout(inspect(&opts));
 	header_offset = 3;
 	if (open_streams(&opts, &streams) != 0)
 		return 1;

@@ -14,12 +14,13 @@ static const char OPTION_STRING[] = "a:b:c:e:hip:st";
 
 // Values that getopt_long returns for the long options, beyond every
 // character.
-enum { OPTION_BINARY = 256, OPTION_FILL, OPTION_HELP, OPTION_VERSION };
+enum { OPTION_BINARY = 256, OPTION_FILL, OPTION_HELP, OPTION_INFO, OPTION_VERSION };
 
 static const struct option LONG_OPTIONS[] = {
 	{"binary", no_argument, nullptr, OPTION_BINARY},
 	{"fill", required_argument, nullptr, OPTION_FILL},
 	{"help", no_argument, nullptr, OPTION_HELP},
+	{"info", no_argument, nullptr, OPTION_INFO},
 	{"version", no_argument, nullptr, OPTION_VERSION},
 	{nullptr, 0, nullptr, 0},
 };
@@ -36,6 +37,8 @@ static void set_defaults(run_options *opts)
 	opts->array_name = nullptr;
 	opts->base_address = 0;
 	opts->expert_file = nullptr;
+	opts->info = 0;
+	opts->conversion_only = 0;
 	opts->input_file = nullptr;
 	opts->output_file = nullptr;
 }
@@ -123,6 +126,7 @@ static int apply_long_option(run_options *opts, int code, const char *arg)
 	case OPTION_BINARY: opts->output_format = OUTPUT_BINARY; break;
 	case OPTION_FILL: return set_fill_byte(opts, arg);
 	case OPTION_HELP: print_help(); return SCAN_HELP;
+	case OPTION_INFO: opts->info = 1; break;
 	default: break; // --version is taken before the scan
 	}
 	return SCAN_CONTINUE;
@@ -132,6 +136,9 @@ static int apply_option(run_options *opts, int letter, const char *arg)
 {
 	if (letter >= OPTION_BINARY)
 		return apply_long_option(opts, letter, arg);
+	if (opts->conversion_only == 0 &&
+	    (letter == 'a' || letter == 'c' || letter == 'e' || letter == 's'))
+		opts->conversion_only = letter;
 	switch (letter) {
 	case 'a':
 		opts->array_name = arg;
@@ -150,6 +157,22 @@ static int apply_option(run_options *opts, int letter, const char *arg)
 	return SCAN_CONTINUE;
 }
 
+// Reading an image back knows no crystal, clock, array or expert-mode data,
+// and needs a program memory size to measure it against.
+static int check_info_options(const run_options *opts)
+{
+	if (opts->conversion_only != 0) {
+		std::fprintf(stderr, "ERROR: Option -%c has no meaning with --info\n",
+			     opts->conversion_only);
+		return SCAN_ERROR;
+	}
+	if (opts->program_size <= 0) {
+		std::fputs("ERROR: Program memory size must be at least 1 byte\n", stderr);
+		return SCAN_ERROR;
+	}
+	return SCAN_CONTINUE;
+}
+
 int scan_options(int argc, char **argv, run_options *opts)
 {
 	int letter;
@@ -164,13 +187,13 @@ int scan_options(int argc, char **argv, run_options *opts)
 		if (result != SCAN_CONTINUE)
 			return result;
 	}
-	if (argc - optind != 2) {
+	if (argc - optind != (opts->info ? 1 : 2)) {
 		print_usage();
 		return SCAN_ERROR;
 	}
 	opts->input_file = argv[optind];
-	opts->output_file = argv[optind + 1];
-	return SCAN_CONTINUE;
+	opts->output_file = opts->info ? nullptr : argv[optind + 1];
+	return opts->info ? check_info_options(opts) : SCAN_CONTINUE;
 }
 
 int asks_for_version(int argc, char **argv)

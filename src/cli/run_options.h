@@ -24,19 +24,22 @@ struct run_options {
 	const char *array_name;  // -a: the C array's name, or null
 	uint32_t base_address;   // -b: output address of cell 0
 	const char *expert_file; // -e: expert-mode data file, or null
-	const char *input_file;  // first file name
-	const char *output_file; // second file name
+	int info;                // 1 after --info: read the image back
+	int conversion_only;     // the first of -a, -c, -e, -s given, or 0
+	const char *input_file;  // first file name (with --info the image)
+	const char *output_file; // second file name; null with --info
 };
 
 // Results of scan_options.
 enum { SCAN_CONTINUE = 0, SCAN_HELP = 1, SCAN_ERROR = 2 };
 
 // Scans argv with getopt_long (GNU permutation, "--", POSIXLY_CORRECT and
-// the long options --binary, --fill, --help and --version, which may be
-// abbreviated) into opts, whose strings point into argv. Returns
-// SCAN_CONTINUE with both file names set; SCAN_HELP after printing the usage
-// text for -h or the help text for --help; SCAN_ERROR after reporting a bad
-// option, crystal frequency, program size, fill byte or file count.
+// the long options --binary, --fill, --help, --info and --version, which may
+// be abbreviated) into opts, whose strings point into argv. Returns
+// SCAN_CONTINUE with both file names set (with --info the one file name);
+// SCAN_HELP after printing the usage text for -h or the help text for
+// --help; SCAN_ERROR after reporting a bad option, crystal frequency,
+// program size, fill byte, file count, or an option that --info cannot use.
 int scan_options(int argc, char **argv, run_options *opts);
 
 // Returns 1 when getopt_long would read --version (or an abbreviation of

@@ -19,8 +19,11 @@ static const char USAGE_TEXT[] =
 
 static const char HELP_TEXT[] =
 	"usage: tarnwick [options] <infile> <outfile>\n"
+	"       tarnwick --info [-b address] [-i] [-p size] [-t] [--binary] [--fill=HH]\n"
+	"                <image>\n"
 	"Lays out a microcontroller program, read as Intel HEX, as a serial EEPROM\n"
-	"image behind its boot header, and writes the image.\n"
+	"image behind its boot header, and writes the image; or reads an image back\n"
+	"and checks it.\n"
 	"\n"
 	"  -c MHz        crystal frequency: 4, 8, 12, 16 (default) or 20\n"
 	"  -s            slow EEPROM clock (500 kHz) instead of 1 MHz and higher\n"
@@ -35,6 +38,8 @@ static const char HELP_TEXT[] =
 	"                program memory\n"
 	"  --fill=HH     give every cell of the program memory that holds no byte the\n"
 	"                hexadecimal value HH (FF by default with --binary)\n"
+	"  --info        read the image back: print what its header says on the\n"
+	"                standard output, and check it against the contents\n"
 	"  -h            print the short usage text on the standard error stream\n"
 	"  --help        print this help\n"
 	"  --version     print the version\n"

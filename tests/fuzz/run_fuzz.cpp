@@ -6,7 +6,10 @@
 // the exit status is 0 or 1, that a failed run leaves the output empty or
 // absent, and that a successful run writes a C array or Intel HEX that loads,
 // or with --binary exactly program_size bytes that hold the cells of the
-// Intel HEX output of the same run (the fill byte where it has none).
+// Intel HEX output of the same run (the fill byte where it has none); and
+// that --info reads every image it writes back as consistent and as what
+// the options and the program say. Some inputs go to --info as an image
+// of arbitrary bytes instead: the run must end with status 0 or 1.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -20,6 +23,7 @@
 #include "cli/run_options.h"
 #include "hex/hex_read.h"
 #include "image/image.h"
+#include "info_model.h"
 
 static std::string folder;
 
@@ -118,6 +122,77 @@ static void check_raw_binary(const std::vector<std::string> &args, const std::st
 	image_free(img);
 }
 
+// The bytes that a file stores, by address (-1 where it stores none).
+static std::vector<int> bytes_of(const std::string &path)
+{
+	image *img = image_alloc();
+	FILE *in = std::fopen(path.c_str(), "rb");
+	uint32_t highest = 0;
+	load_hex_file(in, img->cells, 0, IMAGE_CELLS, &highest);
+	std::fclose(in);
+	std::vector<int> bytes(img->cells, img->cells + highest + 1);
+	image_free(img);
+	return bytes;
+}
+
+// The value given to an option in args, or null.
+static const char *value_of(const std::vector<std::string> &args, const char *option)
+{
+	const char *value = nullptr;
+	for (size_t i = 1; i + 1 < args.size(); i++)
+		if (args[i] == option)
+			value = args[++i].c_str();
+		else if (args[i] == "-a" || args[i] == "-b" || args[i] == "-c" || args[i] == "-p" ||
+			 args[i] == "--fill" || args[i] == "-e")
+			i++;
+	return value;
+}
+
+static bool has_flag(const std::vector<std::string> &args, const char *flag)
+{
+	for (const std::string &a : args)
+		if (a == flag)
+			return true;
+	return false;
+}
+
+// --info with the conversion's -t, -p, -b, --binary and --fill reads the
+// image back without a failed check, and as the model says it must.
+static void check_info(const std::vector<std::string> &args, bool binary)
+{
+	written_image w{bytes_of(args[args.size() - 2]), {}, 3, has_flag(args, "-s"),
+			has_flag(args, "-t"), binary ? 0xFF : -1};
+	std::vector<std::string> info = {"tarnwick", "--info"};
+	for (const char *option : {"-p", "-b", "--fill"})
+		if (value_of(args, option) != nullptr)
+			info.insert(info.end(), {option, value_of(args, option)});
+	const char *crystal = value_of(args, "-c"), *expert = value_of(args, "-e");
+	uint32_t fill;
+	if (crystal != nullptr)
+		w.crystal_code = crystal_code_for(parse_decimal(crystal));
+	if (expert != nullptr)
+		w.expert = bytes_of(expert);
+	if (value_of(args, "--fill") != nullptr &&
+	    parse_hex_argument(value_of(args, "--fill"), &fill) == 0)
+		w.fill = int(fill);
+	for (const char *flag : {"-t", "--binary"})
+		if (has_flag(args, flag))
+			info.push_back(flag);
+	info.push_back(args.back());
+	char *report = nullptr;
+	size_t length = 0;
+	FILE *saved = stdout;
+	stdout = open_memstream(&report, &length);
+	int status = run(info);
+	std::fclose(stdout);
+	stdout = saved;
+	std::string text(report, length);
+	std::free(report);
+	check(status == 0, "--info finds fault with an image that tarnwick wrote");
+	check(first_difference(expected_report(w), parse_report(text)).empty(),
+	      "--info reads an image otherwise than it was written");
+}
+
 static void remove_folder()
 {
 	for (const char *name : {"/in.hex", "/x.hex", "/out.hex"})
@@ -142,6 +217,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 	uint8_t valued = fdp.ConsumeIntegral<uint8_t>();
 	std::string input = folder + "/in.hex", expert = folder + "/x.hex";
 	std::string output = folder + "/out.hex";
+	if (valued & 0x20) {
+		write_file(input, fdp.ConsumeRemainingBytesAsString());
+		int status = run({"tarnwick", "--info", flags & 0x80 ? "--binary" : "-i",
+				  flags & 0x04 ? "-t" : "-i", input});
+		check(status == 0 || status == 1, "--info's exit status is neither 0 nor 1");
+		return 0;
+	}
 	std::vector<std::string> args = {"tarnwick"};
 	static const char *const VALUED[] = {"-a", "-b", "-c", "-p", "--fill"};
 	for (int i = 0; i < 5; i++)
@@ -173,9 +255,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 	check(status == 0 || status == 1, "exit status is neither 0 nor 1");
 	if (status != 0)
 		check(written.empty(), "a failed run left output behind");
-	else if (exists && binary && !(flags & 0x40))
-		check_raw_binary(args, written);
-	else if (exists && written.compare(0, 20, "flash unsigned char ") != 0)
+	bool c_array = written.compare(0, 20, "flash unsigned char ") == 0;
+	if (status == 0 && exists && !c_array)
+		check_info(args, binary);
+	if (status == 0 && exists && binary)
+		check_raw_binary(args, written); // rewrites the output as Intel HEX
+	else if (status == 0 && exists && !c_array)
 		check_hex_output(written);
 	return 0;
 }
