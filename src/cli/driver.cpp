@@ -245,26 +245,23 @@ static int finish_stdout(int status)
 // lies at the -b address. Reports what fails.
 static int read_image(const run_options *opts, FILE *stream, image *img)
 {
+	int status;
 	bool unreadable;
 	if (opts->output_format == OUTPUT_BINARY) {
-		int status = read_raw_binary(stream, img);
+		status = read_raw_binary(stream, img);
+		unreadable = status == RAW_READ_ERROR;
 		if (status == RAW_READ_TOO_LONG)
 			std::fprintf(stderr, "ERROR: '%s' is longer than 65536 bytes, the largest image\n",
 				     opts->input_file);
-		unreadable = status == RAW_READ_ERROR;
-		if (status == RAW_READ_TOO_LONG)
-			return 1;
 	} else {
 		uint32_t highest = 0;
-		int status = load_hex_image(stream, img->cells, opts->base_address,
-					    opts->verify_checksums, &highest);
+		status = load_hex_image(stream, img->cells, opts->base_address,
+					opts->verify_checksums, &highest);
 		unreadable = status == HEX_READ_ERROR;
-		if (status != HEX_OK && !unreadable)
-			return 1;
 	}
 	if (unreadable)
 		std::fprintf(stderr, "ERROR: Can't read '%s'\n", opts->input_file);
-	return unreadable ? 1 : 0;
+	return status == 0 ? 0 : 1; // RAW_READ_OK and HEX_OK
 }
 
 // --info: reads the image back, reports on stdout what it holds and checks
