@@ -88,21 +88,54 @@ static int run(std::vector<std::string> args)
 	return tarnwick_run(static_cast<int>(args.size()), argv.data());
 }
 
+// Whether an argument is an option that takes the next one as its value.
+static bool takes_value(const std::string &a)
+{
+	return a == "-a" || a == "-b" || a == "-c" || a == "-e" || a == "-p" || a == "--fill";
+}
+
+// The value given to an option in args, or null.
+static const char *value_of(const std::vector<std::string> &args, const char *option)
+{
+	const char *value = nullptr;
+	for (size_t i = 1; i + 1 < args.size(); i++)
+		if (args[i] == option)
+			value = args[++i].c_str();
+		else if (takes_value(args[i]))
+			i++;
+	return value;
+}
+
+// Whether a flag is among the options, and not the value of another one.
+static bool has_flag(const std::vector<std::string> &args, const char *flag)
+{
+	for (size_t i = 1; i < args.size(); i++)
+		if (args[i] == flag)
+			return true;
+		else if (takes_value(args[i]))
+			i++;
+	return false;
+}
+
+// The fill byte of a run: --fill's, else the given default.
+static int fill_of(const std::vector<std::string> &args, int fallback)
+{
+	uint32_t fill;
+	const char *value = value_of(args, "--fill");
+	return value != nullptr && parse_hex_argument(value, &fill) == 0 ? int(fill) : fallback;
+}
+
 // The same run with Intel HEX output, at base address 0: its cells, filled
 // as the raw binary is, are the raw binary's bytes.
 static void check_raw_binary(const std::vector<std::string> &args, const std::string &raw)
 {
 	std::vector<std::string> hex_args;
-	int32_t size = 4096;
-	int fill = 0xFF;
+	const char *p = value_of(args, "-p");
+	int32_t size = p != nullptr ? parse_decimal(p) : 4096;
+	int fill = fill_of(args, 0xFF);
 	for (size_t i = 0; i < args.size(); i++) {
 		const std::string &a = args[i];
-		bool valued = a == "-a" || a == "-b" || a == "-c" || a == "-p" || a == "--fill";
-		if (a == "-p")
-			size = parse_decimal(args[i + 1].c_str());
-		uint32_t value;
-		if (a == "--fill" && parse_hex_argument(args[i + 1].c_str(), &value) == 0)
-			fill = int(value);
+		bool valued = i > 0 && takes_value(a);
 		if (a != "-a" && a != "-b" && a != "--binary")
 			hex_args.push_back(a);
 		if (valued && a != "-a" && a != "-b")
@@ -135,27 +168,6 @@ static std::vector<int> bytes_of(const std::string &path)
 	return bytes;
 }
 
-// The value given to an option in args, or null.
-static const char *value_of(const std::vector<std::string> &args, const char *option)
-{
-	const char *value = nullptr;
-	for (size_t i = 1; i + 1 < args.size(); i++)
-		if (args[i] == option)
-			value = args[++i].c_str();
-		else if (args[i] == "-a" || args[i] == "-b" || args[i] == "-c" || args[i] == "-p" ||
-			 args[i] == "--fill" || args[i] == "-e")
-			i++;
-	return value;
-}
-
-static bool has_flag(const std::vector<std::string> &args, const char *flag)
-{
-	for (const std::string &a : args)
-		if (a == flag)
-			return true;
-	return false;
-}
-
 // --info with the conversion's -t, -p, -b, --binary and --fill reads the
 // image back without a failed check, and as the model says it must.
 static void check_info(const std::vector<std::string> &args, bool binary)
@@ -167,14 +179,11 @@ static void check_info(const std::vector<std::string> &args, bool binary)
 		if (value_of(args, option) != nullptr)
 			info.insert(info.end(), {option, value_of(args, option)});
 	const char *crystal = value_of(args, "-c"), *expert = value_of(args, "-e");
-	uint32_t fill;
 	if (crystal != nullptr)
 		w.crystal_code = crystal_code_for(parse_decimal(crystal));
 	if (expert != nullptr)
 		w.expert = bytes_of(expert);
-	if (value_of(args, "--fill") != nullptr &&
-	    parse_hex_argument(value_of(args, "--fill"), &fill) == 0)
-		w.fill = int(fill);
+	w.fill = fill_of(args, w.fill);
 	for (const char *flag : {"-t", "--binary"})
 		if (has_flag(args, flag))
 			info.push_back(flag);
