@@ -1,0 +1,40 @@
+// A report of facts as "key: value" lines or as one JSON object on one line.
+#ifndef TARNWICK_REPORT_H
+#define TARNWICK_REPORT_H
+
+#include <cstdint>
+#include <cstdio>
+
+// A report under way: where it goes, its form, and the keys written so far.
+struct report {
+	FILE *out;
+	int json;
+	int keys;
+};
+
+// Starts a report on out: text lines, or with json non-zero one JSON object.
+void report_begin(report *r, FILE *out, int json);
+
+// One key with a text value; key is written with blanks ("start cell"),
+// which JSON turns into underscores ("start_cell"). A null value is
+// "unknown" in text and null in JSON.
+void report_text(report *r, const char *key, const char *value);
+
+// The same with a number; a negative value is "unknown" / null. Text prints
+// it in decimal; JSON as a JSON number.
+void report_number(report *r, const char *key, int64_t value);
+
+// Ends the report: text flushes out; JSON adds "errors": an array of the
+// sink's kept lines (diag_line 0 .. diag_count-1) as JSON strings, closes the
+// object and ends the line. An object with no keys has "errors" alone:
+// {"errors":[...]}. The caller checks out for write errors.
+void report_end(report *r);
+
+// Writes text as a JSON string, quotes included, that is always valid JSON:
+// '"' and '\' escaped, control characters as \n, \t, \r, \b, \f or \u00XX,
+// valid UTF-8 sequences as they are, and every other byte (one that is not
+// part of a valid UTF-8 sequence) as \u00XX with XX its value in upper-case
+// hex.
+void json_string(FILE *out, const char *text);
+
+#endif
