@@ -6,6 +6,7 @@
 
 #include "hex/hex_digits.h"
 #include "hex/line_reader.h"
+#include "report/diag.h"
 
 enum {
 	RECORD_DATA = 0x00,
@@ -34,12 +35,16 @@ constexpr char END_OF_FILE_MARK = 0x1A;
 // Where a file's data bytes go: address origin + i to cells[i], for every i
 // below limit; *highest is raised to the highest i stored. outside is the
 // address of a byte that did not fit.
+// A probing target stores nothing (its limit is 0): each data record ends
+// as a misfit, whose address goes into lowest, and reading goes on.
 struct hex_target {
 	image_cell *cells;
 	uint32_t origin;
 	uint32_t limit;
 	uint32_t *highest;
 	uint64_t outside;
+	int probing;
+	uint64_t lowest;
 };
 
 // Skips blanks, tabs, vertical tabs, form feeds and carriage returns. A
@@ -159,11 +164,12 @@ static int skip_bytes(hex_record *rec)
 	return HEX_OK;
 }
 
-// Reads the four-digit base value of a 02 or 04 record, whatever its count.
+// Reads the four-digit base value of a 02 or 04 record, which has exactly
+// two bytes.
 static int read_base(hex_record *rec, int shift, uint32_t *segment_base)
 {
 	uint32_t high, low;
-	if (!read_byte(rec, &high) || !read_byte(rec, &low))
+	if (rec->count != 2 || !read_byte(rec, &high) || !read_byte(rec, &low))
 		return HEX_BAD_FORMAT;
 	*segment_base = (high << 8 | low) << shift;
 	return HEX_OK;
@@ -175,7 +181,7 @@ static int read_body(hex_record *rec, hex_target *target, uint32_t *segment_base
 	case RECORD_DATA:
 		return read_data(rec, target, *segment_base);
 	case RECORD_END_OF_FILE:
-		return HEX_OK;
+		return rec->count == 0 ? HEX_OK : HEX_BAD_FORMAT;
 	case RECORD_SEGMENT_ADDRESS:
 		return read_base(rec, 4, segment_base);
 	case RECORD_LINEAR_ADDRESS:
@@ -229,7 +235,7 @@ int parse_hex_span(const char *line, size_t length, image_cell *cells,
 		   uint32_t limit, uint32_t *segment_base, uint32_t *highest)
 {
 	size_t piece;
-	hex_target target = {cells, 0, limit, highest, 0};
+	hex_target target = {cells, 0, limit, highest, 0, 0, 0};
 	return parse_record(line, line + length, 0, &target, segment_base, &piece);
 }
 
@@ -237,6 +243,19 @@ int parse_hex_line(const char *line, image_cell *cells, uint32_t limit,
 		   uint32_t *segment_base, uint32_t *highest)
 {
 	return parse_hex_span(line, std::strlen(line), cells, limit, segment_base, highest);
+}
+
+// Reports a byte outside the window of an image, by its address.
+static void report_outside(const hex_target *target, int64_t line_number)
+{
+	if (target->outside > 0xFFFFFFFFu) {
+		diag_error("The record on line %" PRId64 " runs past address FFFFFFFFh", line_number);
+		return;
+	}
+	diag_error("Address %" PRIX64 "h on line %" PRId64 " lies outside the image, at %" PRIX32
+		   "h to %" PRIX64 "h",
+		   target->outside, line_number, target->origin,
+		   uint64_t(target->origin) + target->limit - 1);
 }
 
 // Reports a line that did not parse; returns true when loading must stop.
@@ -247,25 +266,33 @@ static bool report_line(int result, int64_t line_number, int verify_checksums,
 	switch (result) {
 	case HEX_CHECKSUM_ERROR:
 		if (verify_checksums == 1)
-			std::fprintf(stderr, "ERROR: Checksum error on line %" PRId64 "\n",
-				     line_number);
+			diag_error("Checksum error on line %" PRId64, line_number);
 		return false;
 	case HEX_DOES_NOT_FIT:
 		if (name_outside)
-			std::fprintf(stderr,
-				     "ERROR: Address %" PRIX64 "h on line %" PRId64
-				     " lies outside the image, at %" PRIX32 "h to %" PRIX64 "h\n",
-				     target->outside, line_number, target->origin,
-				     uint64_t(target->origin) + target->limit - 1);
+			report_outside(target, line_number);
 		else
-			std::fputs("ERROR: Hex file contents does not fit into available memory",
-				   stderr);
+			diag_error_unended("Hex file contents does not fit into available memory");
 		return true;
 	default:
-		std::fprintf(stderr, "ERROR: Invalid Intel hex format on line %" PRId64 "\n",
-			     line_number);
+		diag_error("Invalid Intel hex format on line %" PRId64, line_number);
 		return true;
 	}
+}
+
+// While probing, a data record is noted by the address of its first byte
+// and its piece measured, and loading goes on; any other failure stops the
+// probe without a word.
+static bool probe_line(int *result, hex_target *target, const char *window, size_t length,
+		       size_t *piece)
+{
+	if (*result == HEX_DOES_NOT_FIT) {
+		if (target->outside < target->lowest)
+			target->lowest = target->outside;
+		*piece = line_piece_end(window, length, window);
+		*result = HEX_OK;
+	}
+	return *result == HEX_OK || *result == HEX_CHECKSUM_ERROR;
 }
 
 static int load_lines(FILE *stream, hex_target *target, int verify_checksums,
@@ -289,6 +316,8 @@ static int load_lines(FILE *stream, hex_target *target, int verify_checksums,
 		line_number++;
 		int result = parse_record(window, window + length, continued, target,
 					  &segment_base, &piece);
+		if (target->probing && !probe_line(&result, target, window, length, &piece))
+			return result;
 		if (result != HEX_OK &&
 		    report_line(result, line_number, verify_checksums, target, name_outside))
 			return result;
@@ -305,7 +334,7 @@ static int load_lines(FILE *stream, hex_target *target, int verify_checksums,
 int load_hex_lines(FILE *stream, image_cell *cells, int verify_checksums,
 		   uint32_t limit, uint32_t *highest, int64_t lines_before)
 {
-	hex_target target = {cells, 0, limit, highest, 0};
+	hex_target target = {cells, 0, limit, highest, 0, 0, 0};
 	return load_lines(stream, &target, verify_checksums, lines_before, 0);
 }
 
@@ -318,6 +347,20 @@ int load_hex_file(FILE *stream, image_cell *cells, int verify_checksums,
 int load_hex_image(FILE *stream, image_cell *cells, uint32_t origin, int verify_checksums,
 		   uint32_t *highest)
 {
-	hex_target target = {cells, origin, IMAGE_CELLS, highest, 0};
+	// The window ends at FFFFFFFFh at the latest.
+	uint64_t room = (uint64_t(1) << 32) - origin;
+	uint32_t limit = room < IMAGE_CELLS ? static_cast<uint32_t>(room) : IMAGE_CELLS;
+	hex_target target = {cells, origin, limit, highest, 0, 0, 0};
 	return load_lines(stream, &target, verify_checksums, 0, 1);
+}
+
+int hex_lowest_address(FILE *stream, uint64_t *lowest)
+{
+	uint32_t highest = 0;
+	hex_target target = {nullptr, 0, 0, &highest, 0, 1, UINT64_MAX};
+	if (std::fseek(stream, 0, SEEK_SET) != 0)
+		return 1;
+	load_lines(stream, &target, 0, 0, 0);
+	*lowest = target.lowest;
+	return target.lowest == UINT64_MAX ? 1 : 0;
 }

@@ -56,8 +56,15 @@ int load_hex_lines(FILE *stream, image_cell *cells, int verify_checksums,
 // Loads a whole image written at address origin: address origin + i goes
 // to cells[i], for i below IMAGE_CELLS. A byte outside those addresses is
 // reported with its address and line number and ends the load with
-// HEX_DOES_NOT_FIT; everything else is as for load_hex_file.
+// HEX_DOES_NOT_FIT; everything else is as for load_hex_file. The window of
+// addresses ends at FFFFFFFFh at the latest.
 int load_hex_image(FILE *stream, image_cell *cells, uint32_t origin, int verify_checksums,
 		   uint32_t *highest);
+
+// Rewinds stream and reads its records, checksums aside, up to the first
+// malformed one, storing nothing: *lowest becomes the lowest address of a
+// data byte. Prints nothing. Returns 0, or 1 when the stream cannot be
+// rewound or holds no data byte up to there.
+int hex_lowest_address(FILE *stream, uint64_t *lowest);
 
 #endif
