@@ -167,6 +167,8 @@ static void start_child(const std::string &dir, const std::vector<std::string> &
 		close(0);
 		close(2);
 	}
+	if (flags & RUN_STDOUT_CLOSED)
+		close(1);
 	// The Linux binary ignores SIGXFSZ itself; wine would die of it.
 	if ((flags & RUN_FILE_SIZE_LIMIT) && windows_binary())
 		std::signal(SIGXFSZ, SIG_IGN);

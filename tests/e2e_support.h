@@ -19,6 +19,7 @@ enum {
 	RUN_UNPRIVILEGED = 2,    // as user and group 65534 when the tests run as root
 	RUN_STREAMS_CLOSED = 4,  // with standard input and standard error closed
 	RUN_FILE_SIZE_LIMIT = 8, // under a file size limit of FILE_SIZE_LIMIT bytes
+	RUN_STDOUT_CLOSED = 16,  // with standard output closed
 };
 
 // The file size limit of RUN_FILE_SIZE_LIMIT.

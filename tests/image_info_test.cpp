@@ -26,7 +26,7 @@ int run(std::vector<std::string> args, std::string *out)
 	argv.push_back(nullptr);
 	testing::internal::CaptureStdout();
 	testing::internal::CaptureStderr();
-	int status = tarnwick_run(static_cast<int>(args.size()), argv.data());
+	int status = tarnwick_run(static_cast<int>(args.size()), argv.data(), 0);
 	*out = testing::internal::GetCapturedStdout();
 	std::string err = testing::internal::GetCapturedStderr();
 	if (status != 0)
@@ -89,9 +89,10 @@ TEST(info_property, images_read_back_as_written)
 		std::string out;
 		ASSERT_EQ(0, run(convert, &out)) << out;
 		shape.insert(shape.end(), {"--info", image});
-		ASSERT_EQ(0, run(shape, &out)) << out;
 		if (raw && w.fill < 0)
 			w.fill = 0xFF;
+		// A program of fill bytes alone cannot be told from none.
+		ASSERT_EQ(expected_report(w)["program"] == "none", run(shape, &out)) << out;
 		EXPECT_EQ("", first_difference(expected_report(w), parse_report(out))) << out;
 	}
 	for (const std::string &path : {in, expert, image})

@@ -43,7 +43,7 @@ const scan_case SCAN_CASES[] = {
 	 "ERROR: Invalid crystal frequency\n"},
 	{{"-c", "10", "-h"}, false, SCAN_ERROR, 3, 4096, 0, "", nullptr, nullptr,
 	 "ERROR: Invalid crystal frequency\n"},
-	{{"-h", "-c", "10"}, false, SCAN_HELP, 3, 4096, 0, "", nullptr, nullptr, USAGE_START},
+	{{"-h", "-c", "10"}, false, SCAN_USAGE, 3, 4096, 0, "", nullptr, nullptr, USAGE_START},
 	{{"-b", "8000", "a", "b"}, false, SCAN_CONTINUE, 3, 4096, 0x8000, "", "a", "b", ""},
 	{{"-b", "0x8000", "a", "b"}, false, SCAN_CONTINUE, 3, 4096, 0x8000, "", "a", "b", ""},
 	{{"-b8000h", "a", "b"}, false, SCAN_CONTINUE, 3, 4096, 0x8000, "", "a", "b", ""},
@@ -148,6 +148,20 @@ TEST(parse_hex_argument, reads_like_scanf_x_and_holds_at_the_top)
 		EXPECT_EQ(c.result, parse_hex_argument(c.text, &value)) << c.text;
 		EXPECT_EQ(c.value, value) << c.text;
 	}
+}
+
+TEST(parse_fill_byte, takes_one_or_two_digits_with_one_mark_at_most)
+{
+	const struct {
+		const char *text;
+		int value;
+	} cases[] = {
+		{"FF", 0xFF}, {"0x5a", 0x5A}, {"0XA", 0x0A}, {"0h", 0},   {"5", 5},
+		{"0x", -1},   {"0x-1", -1},   {"f f", -1},  {"5g", -1},  {"100", -1},
+		{"", -1},     {"0x5h", -1},   {"h", -1},    {" 5", -1},  {"+5", -1},
+	};
+	for (const auto &c : cases)
+		EXPECT_EQ(c.value, parse_fill_byte(c.text)) << c.text;
 }
 
 TEST(crystal_code_for, maps_the_five_frequencies)

@@ -30,6 +30,10 @@ const std::string KEEP = "keep me\n";
 const std::string ABSENT = "<absent>";
 const std::string FIT_ERROR = "ERROR: Hex-file contents does not fit into program memory\n";
 
+const std::string IMAGE = ":060000000B0300020000EA\n" + EOF_RECORD;
+const std::string WITH_112233 = ":090000000B030002000011223381\n" + EOF_RECORD;
+const std::string BAD_LINE_1 = "ERROR: Invalid Intel hex format on line 1\n";
+
 struct e2e_case {
 	const char *name;
 	std::vector<std::pair<std::string, std::string>> files;
@@ -43,8 +47,10 @@ struct e2e_case {
 	std::string std_out = ""; // what the run writes to stdout
 };
 
-// Not a RUN_ flag: out.hex is raw bytes, to which Windows adds no CR.
+// Not RUN_ flags: out.hex is raw bytes, to which Windows adds no CR; the
+// case runs on Linux alone.
 constexpr int RAW_OUTPUT = 0x100;
+constexpr int LINUX_ONLY = 0x200;
 
 void PrintTo(const e2e_case &c, std::ostream *os)
 {
@@ -154,13 +160,24 @@ const e2e_case CASES[] = {
 	 FIT_ERROR, ""},
 	{"C array to /dev/full", {{"in.hex", PROGRAM}}, {"-a", "x", "in.hex", "/dev/full"}, 1,
 	 "ERROR: Can't write '/dev/full'\n", ABSENT},
+	{"segment record of three bytes", {{"in.hex", ":03000002000100FA\n" + PROGRAM}},
+	 {"-i", "in.hex", "out.hex"}, 1, BAD_LINE_1, ""},
+	{"end record with a byte", {{"in.hex", PROGRAM + ":0100000100FE\n"}}, {"in.hex", "out.hex"},
+	 1, "ERROR: Invalid Intel hex format on line 3\n", ""},
+	{"CR before the first record", {{"in.hex", "\r:0100000011EE\n"}}, {"in.hex", "out.hex"}, 0,
+	 "", ":040000000B030011DD\n" + EOF_RECORD},
+	{"last line without a line end", {{"in.hex", ":03000000020000FB"}}, {"in.hex", "out.hex"}, 0,
+	 "", IMAGE},
+	{"second -b after one beyond 32 bits", {{"in.hex", PROGRAM}},
+	 {"-b", "100000000000000000000", "-b", "10", "in.hex", "out.hex"}, 0, "",
+	 ":060010000B0300020000DA\n" + EOF_RECORD},
+	{"input that cannot be read", {}, {"/proc/self/mem", "out.hex"}, 1,
+	 "ERROR: Can't read '/proc/self/mem'\n", "", LINUX_ONLY},
+	{"-h with stdout closed", {}, {"-h"}, 0, USAGE, ABSENT, RUN_STDOUT_CLOSED},
 };
 
 // Inputs that read the same on every platform: line ends, Ctrl-Z, files
 // without data, names beyond ASCII.
-const std::string IMAGE = ":060000000B0300020000EA\n" + EOF_RECORD;
-const std::string WITH_112233 = ":090000000B030002000011223381\n" + EOF_RECORD;
-const std::string BAD_LINE_1 = "ERROR: Invalid Intel hex format on line 1\n";
 
 const e2e_case PARITY_CASES[] = {
 	{"lone CR line ends", {{"in.hex", ":03000000020000FB\r:0300030011223394\r:00000001FF\r"}},
@@ -266,6 +283,14 @@ const e2e_case LONG_OPTION_CASES[] = {
 	{"unknown long option", {}, {"--bogus", "in.hex", "out.hex"}, 1,
 	 "<PROG>: unrecognized option '--bogus'\n" + USAGE, ABSENT, 0,
 	 "<PROG>: unknown option -- bogus\n"},
+	{"fill byte 0x", {}, {"--fill=0x", "in.hex", "out.hex"}, 1, "ERROR: Invalid fill byte\n", ABSENT},
+	{"fill byte 5g", {}, {"--fill", "5g", "-h"}, 1, "ERROR: Invalid fill byte\n", ABSENT},
+	{"raw binary of the whole image", {{"in.hex", PROGRAM}}, {"-p", "65536", "--binary", "in.hex", "out.hex"},
+	 0, "", RAW_8 + std::string(65528, '\xFF'), RAW_OUTPUT},
+	{"help with stdout closed", {}, {"--help"}, 1, "ERROR: Can't write to the standard output\n",
+	 ABSENT, RUN_STDOUT_CLOSED},
+	{"version with stdout closed", {}, {"--version"}, 1,
+	 "-ERROR: Can't write to the standard output\n", ABSENT, RUN_STDOUT_CLOSED},
 	{"long option without its argument", {}, {"in.hex", "out.hex", "--fill"}, 1,
 	 "<PROG>: option '--fill' requires an argument\n" + USAGE, ABSENT, 0,
 	 "<PROG>: option requires an argument -- fill\n"},
@@ -281,6 +306,10 @@ const std::string LENGTH_REPORT = "format: Intel HEX\nheader: length\nlength: 3\
 				  "program: cells 2 to 4\nused: 5 of 4096 bytes (0.1%)\n";
 const std::string AT_8000 = ":068000000B03000200006A\n" + EOF_RECORD;
 const std::string RAW_2 = "\x0B\x03";
+const std::string ONE_IMAGE =
+	"ERROR: Give one image: tarnwick --info [options] <image> (see tarnwick --help)\n";
+const std::string NO_PROGRAM = "ERROR: No cell from cell ";
+const std::string BAD_BASE = "ERROR: Invalid address for -b: give 0 to FFFFFFFF\n";
 
 // The report with one line replaced.
 std::string with(const std::string &report, const std::string &from, const std::string &to)
@@ -312,7 +341,8 @@ const e2e_case INFO_CASES[] = {
 	 1, "ERROR: Header cell 1 names start cell 2, inside the header (cells 0 to 2)\n", ABSENT, 0,
 	 nullptr, with(with(HEX_REPORT, "cell: 3", "cell: 2"), "3 to 5", "2 to 5")},
 	{"info, raw header cut short", {{"e.bin", RAW_2}}, {"--info", "--binary", "-p", "8", "e.bin"}, 1,
-	 "ERROR: The boot header needs bytes in cells 0 to 2, but cell 2 holds none\n", ABSENT, 0,
+	 "ERROR: The boot header needs bytes in cells 0 to 2, but cell 2 holds none\n" + NO_PROGRAM +
+	 "3 on is in use: the image holds no program\n", ABSENT, 0,
 	 nullptr, with(with(with(RAW_REPORT, "block: 0", "block: unknown"), "cells 3 to 5", "none"),
 		       "6 of 8 bytes (75.0%)", "2 of 8 bytes (25.0%)")},
 	{"info, raw block beyond the image", {{"e.bin", "\x0B\x03\x01" + RAW_8.substr(3)}},
@@ -344,7 +374,58 @@ const e2e_case INFO_CASES[] = {
 	 "ERROR: Option -c has no meaning with --info\n", ABSENT},
 	{"info refuses -p 0", {{"e.hex", IMAGE}}, {"--info", "-p", "0", "e.hex"}, 1,
 	 "ERROR: Program memory size must be at least 1 byte\n", ABSENT},
-	{"info takes one name", {{"e.hex", IMAGE}}, {"--info", "e.hex", "out.hex"}, 1, USAGE, ABSENT},
+	{"info takes one name", {{"e.hex", IMAGE}}, {"--info", "e.hex", "out.hex"}, 1, ONE_IMAGE, ABSENT},
+	{"info without a name", {}, {"--info", "-c", "8"}, 1, ONE_IMAGE, ABSENT},
+	{"info, bits 4 to 7 alone", {{"e.hex", ":060000001B0300020000DA\n"}}, {"--info", "e.hex"}, 1,
+	 "ERROR: Header cell 0 (1Bh) has bits 4 to 7 set, not 0\n", ABSENT, 0, nullptr, HEX_REPORT},
+	{"info, raw block past the end", {{"e.bin", "\x0B\x03\x04" + std::string(1021, '\0')}},
+	 {"--info", "--binary", "-p", "1024", "e.bin"}, 1,
+	 "ERROR: Header cell 2 names block 4 as the last in use, but the image ends in block 3\n",
+	 ABSENT, 0, nullptr,
+	 with(with(with(RAW_REPORT, "block: 0", "block: 4"), "3 to 5", "3 to 1023"),
+	      "6 of 8 bytes (75.0%)", "1024 of 1024 bytes (100.0%)")},
+	{"info, raw length beyond the image", {{"e.bin", std::string("\x05\x00\x02\x00\x00", 5)}},
+	 {"--info", "--binary", "-t", "-p", "8", "e.bin"}, 1,
+	 "ERROR: The length header counts 5 bytes, in cells 2 to 6, but cell 6 lies beyond the image\n",
+	 ABSENT, 0, nullptr,
+	 "format: raw binary\nheader: length\nlength: 5\nprogram: cells 2 to 4\n"
+	 "used: 5 of 8 bytes (62.5%)\n"},
+	{"info, length header of 1 byte", {{"e.hex", ":050000000100020000F8\n"}}, {"-t", "--info", "e.hex"}, 1,
+	 "ERROR: The length header counts 1 byte, in cell 2, but cells up to 4 are in use\n", ABSENT,
+	 0, nullptr, with(LENGTH_REPORT, "length: 3", "length: 1")},
+	{"info, program memory of 1 byte", {{"e.hex", IMAGE}}, {"--info", "-p", "1", "e.hex"}, 1,
+	 "ERROR: Cells up to 5 are in use, beyond the program memory of 1 byte; give -p the "
+	 "EEPROM's size\n", ABSENT, 0, nullptr,
+	 with(HEX_REPORT, "6 of 4096 bytes (0.1%)", "6 of 1 bytes (600.0%)")},
+	{"info, start cell beyond the bytes", {{"e.hex", ":070000000BC800010203041C\n" + EOF_RECORD}},
+	 {"--info", "e.hex"}, 1, NO_PROGRAM + "200 on is in use: the image holds no program\n", ABSENT,
+	 0, nullptr,
+	 with(with(with(with(HEX_REPORT, "cell: 3", "cell: 200"), "data: none", "data: cells 3 to 199"),
+		   "cells 3 to 5", "none"), "6 of 4096 bytes (0.1%)", "7 of 4096 bytes (0.2%)")},
+	{"info, raw header alone", {{"e.bin", RAW_8.substr(0, 3) + "\xFF\xFF"}},
+	 {"--info", "--binary", "-p", "8", "e.bin"}, 1,
+	 NO_PROGRAM + "3 on is in use: the image holds no program\n", ABSENT, 0, nullptr,
+	 with(with(RAW_REPORT, "cells 3 to 5", "none"), "6 of 8 bytes (75.0%)", "3 of 8 bytes (37.5%)")},
+	{"info, length 0", {{"e.hex", ":020000000000FE\n"}}, {"-t", "--info", "e.hex"}, 1,
+	 NO_PROGRAM + "2 on is in use: the image holds no program\n", ABSENT, 0, nullptr,
+	 "format: Intel HEX\nheader: length\nlength: 0\nprogram: none\nused: 2 of 4096 bytes (0.0%)\n"},
+	{"info, empty file", {{"e.hex", ""}}, {"--info", "e.hex"}, 1, "ERROR: No data in 'e.hex'\n",
+	 ABSENT},
+	{"info, empty raw file", {{"e.bin", ""}}, {"--info", "--binary", "e.bin"}, 1,
+	 "ERROR: No data in 'e.bin'\n", ABSENT},
+	{"info, written at 10000h", {{"e.hex", ":020000040001F9\n" + IMAGE}}, {"--info", "e.hex"}, 1,
+	 "ERROR: Address 10000h on line 2 lies outside the image, at 0h to FFFFh\n"
+	 "ERROR: The image begins at address 10000h: give -b 10000 if it was written there\n", ABSENT},
+	{"info, -b beyond 32 bits", {{"e.hex", IMAGE}}, {"--info", "-b", "100000000", "e.hex"}, 1,
+	 BAD_BASE, ABSENT},
+	{"info, -b with a sign", {{"e.hex", IMAGE}}, {"--info", "-b", "-1", "e.hex"}, 1, BAD_BASE, ABSENT},
+	{"info, -b FFFFFFFF", {{"e.hex", IMAGE}}, {"--info", "-b", "FFFFFFFF", "e.hex"}, 1,
+	 "ERROR: Address 0h on line 1 lies outside the image, at FFFFFFFFh to FFFFFFFFh\n", ABSENT},
+	{"info, record past FFFFFFFFh", {{"e.hex", ":02000004FFFFFC\n:02FFFF00AABB9B\n"}},
+	 {"--info", "-b", "FFFFFF00", "e.hex"}, 1,
+	 "ERROR: The record on line 2 runs past address FFFFFFFFh\n", ABSENT},
+	{"info with stdout closed", {{"e.hex", IMAGE}}, {"--info", "e.hex"}, 1,
+	 "ERROR: Can't write to the standard output\n", ABSENT, RUN_STDOUT_CLOSED},
 };
 
 class e2e_test : public testing::TestWithParam<e2e_case> {};
@@ -352,15 +433,18 @@ class e2e_test : public testing::TestWithParam<e2e_case> {};
 TEST_P(e2e_test, status_stderr_and_output)
 {
 	const e2e_case &c = GetParam();
-	if (windows_binary() && (c.flags & RUN_STREAMS_CLOSED))
-		GTEST_SKIP() << "under wine a program whose standard input and error are closed "
-				"ends with exit status 0 at its first write to stderr";
+	if (windows_binary() && (c.flags & (RUN_STREAMS_CLOSED | RUN_STDOUT_CLOSED | LINUX_ONLY)))
+		GTEST_SKIP() << "under wine a program whose standard streams are closed ends with "
+				"exit status 0 at its first write to one; /proc is Linux's";
 	scratch_dir dir;
 	for (const auto &f : c.files)
 		dir.write(f.first, f.second);
 	tool_run r = dir.run(c.args, c.flags);
-	// "-": the run prints nothing on stderr, not even the banner.
-	std::string err = c.flags & RUN_STREAMS_CLOSED || c.err == "-" ? "" : BANNER + c.err;
+	// "-": the run prints nothing on stderr but what follows, not even the
+	// banner.
+	std::string err = c.flags & RUN_STREAMS_CLOSED ? ""
+			  : c.err[0] == '-'	       ? c.err.substr(1)
+						       : BANNER + c.err;
 	if (windows_binary() && c.windows_err != nullptr)
 		err = BANNER + c.windows_err + USAGE;
 	// What tarnwick wrote, as opposed to a file it left alone.

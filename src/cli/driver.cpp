@@ -231,11 +231,17 @@ static int convert(const run_options *opts, run_streams *streams, image *img)
 	return write_image(opts, streams->output, img);
 }
 
-// What was printed on stdout (--help, --version) must have reached it.
-static int finish_stdout(int status)
+static void report_stdout_failure()
 {
-	if (std::fflush(stdout) != 0 || std::ferror(stdout) != 0) {
-		std::fputs("ERROR: Can't write to the standard output\n", stderr);
+	std::fputs("ERROR: Can't write to the standard output\n", stderr);
+}
+
+// What was printed on stdout (--help, --version, a report) must have reached
+// it, which a standard output closed at the start never does.
+static int finish_stdout(int status, int stdout_closed)
+{
+	if (stdout_closed || std::fflush(stdout) != 0 || std::ferror(stdout) != 0) {
+		report_stdout_failure();
 		return 1;
 	}
 	return status;
@@ -258,9 +264,18 @@ static int read_image(const run_options *opts, FILE *stream, image *img)
 		status = load_hex_image(stream, img->cells, opts->base_address,
 					opts->verify_checksums, &highest);
 		unreadable = status == HEX_READ_ERROR;
+		// Without -b, the image may lie anywhere: name where it begins.
+		uint64_t lowest;
+		if (status == HEX_DOES_NOT_FIT && opts->base_address == 0 &&
+		    hex_lowest_address(stream, &lowest) == 0)
+			check_image_origin(lowest);
 	}
 	if (unreadable)
 		std::fprintf(stderr, "ERROR: Can't read '%s'\n", opts->input_file);
+	if (status == 0 && image_used_end(img->cells, IMAGE_CELLS) == 0) {
+		std::fprintf(stderr, "ERROR: No data in '%s'\n", opts->input_file);
+		return 1;
+	}
 	return status == 0 ? 0 : 1; // RAW_READ_OK and HEX_OK
 }
 
@@ -303,7 +318,7 @@ static int close_streams(const run_options *opts, run_streams *streams,
 	return status;
 }
 
-int tarnwick_run(int argc, char **argv)
+int tarnwick_run(int argc, char **argv, int stdout_closed)
 {
 	run_options opts;
 	run_streams streams;
@@ -312,14 +327,20 @@ int tarnwick_run(int argc, char **argv)
 	// line holds.
 	if (asks_for_version(argc, argv)) {
 		print_version_line(stdout);
-		return finish_stdout(0);
+		return finish_stdout(0, stdout_closed);
 	}
 	print_version_banner();
 	int scan = scan_options(argc, argv, &opts);
+	if (scan == SCAN_HELP)
+		return finish_stdout(0, stdout_closed);
 	if (scan != SCAN_CONTINUE)
-		return finish_stdout(scan == SCAN_HELP ? 0 : 1);
+		return scan == SCAN_USAGE ? 0 : 1;
+	if (opts.info && stdout_closed) {
+		report_stdout_failure();
+		return 1;
+	}
 	if (opts.info)
-		return finish_stdout(inspect(&opts));
+		return finish_stdout(inspect(&opts), 0);
 	header_offset = 3;
 	if (open_streams(&opts, &streams) != 0)
 		return 1;

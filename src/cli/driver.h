@@ -5,7 +5,9 @@
 // Runs tarnwick on a command line and returns the exit status: 0 when the
 // output file was written or after -h, 1 after a failure, which has been
 // reported on stderr. Everything it opens or allocates is released before it
-// returns, so it can be called more than once in a process.
-int tarnwick_run(int argc, char **argv);
+// returns, so it can be called more than once in a process. stdout_closed
+// says that standard output was closed when the process started (and now
+// leads nowhere): a run that prints on it then fails.
+int tarnwick_run(int argc, char **argv, int stdout_closed);
 
 #endif

@@ -4,8 +4,8 @@
 
 int main(int argc, char **argv)
 {
-	open_closed_standard_descriptors();
+	int opened = open_closed_standard_descriptors();
 	ignore_write_signals();
 	char **args = utf8_arguments(&argc, argv);
-	return tarnwick_run(argc, args);
+	return tarnwick_run(argc, args, (opened & 2) != 0);
 }

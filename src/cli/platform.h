@@ -6,9 +6,8 @@
 
 // Opens each of the standard descriptors 0, 1 and 2 that is closed on the
 // null device, so that no file the run opens lands on one of them. Call it
-// before anything else; where the platform has no such descriptors it does
-// nothing.
-void open_closed_standard_descriptors();
+// before anything else. Returns the descriptors it opened, bit fd for fd.
+int open_closed_standard_descriptors();
 
 // Makes a write to a pipe without a reader, or past the file size limit, a
 // failed write instead of a signal that ends the process.

@@ -6,8 +6,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-void open_closed_standard_descriptors()
+int open_closed_standard_descriptors()
 {
+	int opened = 0;
 	for (int fd = 0; fd <= 2; fd++) {
 		if (fcntl(fd, F_GETFD) != -1)
 			continue;
@@ -15,7 +16,9 @@ void open_closed_standard_descriptors()
 		int null = open("/dev/null", O_RDWR);
 		if (null >= 0 && null != fd)
 			close(null);
+		opened |= 1 << fd;
 	}
+	return opened;
 }
 
 void ignore_write_signals()

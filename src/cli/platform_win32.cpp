@@ -15,8 +15,9 @@ struct crt_startup_info {
 extern "C" int __wgetmainargs(int *argc, wchar_t ***argv, wchar_t ***env, int expand_wildcards,
 			      crt_startup_info *info);
 
-void open_closed_standard_descriptors()
+int open_closed_standard_descriptors()
 {
+	int opened = 0;
 	for (int fd = 0; fd <= 2; fd++) {
 		// -2 is the runtime's mark of a standard stream with no handle.
 		intptr_t handle = _get_osfhandle(fd);
@@ -27,7 +28,9 @@ void open_closed_standard_descriptors()
 			_dup2(null, fd);
 			_close(null);
 		}
+		opened |= 1 << fd;
 	}
+	return opened;
 }
 
 void ignore_write_signals()

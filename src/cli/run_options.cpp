@@ -6,6 +6,7 @@
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <getopt.h>
 
 #include "cli/usage.h"
@@ -36,6 +37,7 @@ static void set_defaults(run_options *opts)
 	opts->fill_byte = NO_FILL;
 	opts->array_name = nullptr;
 	opts->base_address = 0;
+	opts->base_invalid = 0;
 	opts->expert_file = nullptr;
 	opts->info = 0;
 	opts->conversion_only = 0;
@@ -108,16 +110,48 @@ int parse_hex_argument(const char *text, uint32_t *value)
 	return 0;
 }
 
-// The fill byte is read as -b reads its argument, and must be a byte.
+int parse_fill_byte(const char *text)
+{
+	size_t n = std::strlen(text);
+	if (n >= 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+		text += 2;
+		n -= 2;
+	} else if (n >= 1 && (text[n - 1] == 'h' || text[n - 1] == 'H')) {
+		n--;
+	}
+	if (n < 1 || n > 2)
+		return -1;
+	int value = 0;
+	for (size_t i = 0; i < n; i++) {
+		int c = static_cast<unsigned char>(text[i]);
+		if (!std::isxdigit(c))
+			return -1;
+		value = value << 4 | (std::isdigit(c) ? c - '0' : std::tolower(c) - 'a' + 10);
+	}
+	return value;
+}
+
 static int set_fill_byte(run_options *opts, const char *arg)
 {
-	uint32_t value = 0;
-	if (parse_hex_argument(arg, &value) != 0 || value > 0xFF) {
+	int value = parse_fill_byte(arg);
+	if (value < 0) {
 		std::fputs("ERROR: Invalid fill byte\n", stderr);
 		return SCAN_ERROR;
 	}
-	opts->fill_byte = static_cast<int>(value);
+	opts->fill_byte = value;
 	return SCAN_CONTINUE;
+}
+
+// A conversion reads -b as "%x" does; reading an image back takes only an
+// address of 0 to FFFFFFFFh without a sign.
+static void set_base_address(run_options *opts, const char *arg)
+{
+	const char *p = arg;
+	while (std::isspace(static_cast<unsigned char>(*p)))
+		p++;
+	bool signed_value = *p == '+' || *p == '-';
+	opts->base_invalid = parse_hex_argument(arg, &opts->base_address) != 0 || signed_value ||
+			     hex_exceeds_32_bits(arg);
 }
 
 static int apply_long_option(run_options *opts, int code, const char *arg)
@@ -144,10 +178,10 @@ static int apply_option(run_options *opts, int letter, const char *arg)
 		opts->array_name = arg;
 		opts->output_format = OUTPUT_C_ARRAY;
 		break;
-	case 'b': parse_hex_argument(arg, &opts->base_address); break;
+	case 'b': set_base_address(opts, arg); break;
 	case 'c': return set_crystal(opts, arg);
 	case 'e': opts->expert_file = arg; break;
-	case 'h': print_usage(); return SCAN_HELP;
+	case 'h': print_usage(); return SCAN_USAGE;
 	case 'i': opts->verify_checksums = 0; break;
 	case 'p': return set_program_size(opts, arg);
 	case 's': opts->slow_clock = 1; break;
@@ -159,11 +193,21 @@ static int apply_option(run_options *opts, int letter, const char *arg)
 
 // Reading an image back knows no crystal, clock, array or expert-mode data,
 // and needs a program memory size to measure it against.
-static int check_info_options(const run_options *opts)
+static int check_info_options(const run_options *opts, int names)
 {
+	if (names != 1) {
+		std::fputs("ERROR: Give one image: tarnwick --info [options] <image> (see tarnwick "
+			   "--help)\n",
+			   stderr);
+		return SCAN_ERROR;
+	}
 	if (opts->conversion_only != 0) {
 		std::fprintf(stderr, "ERROR: Option -%c has no meaning with --info\n",
 			     opts->conversion_only);
+		return SCAN_ERROR;
+	}
+	if (opts->base_invalid) {
+		std::fputs("ERROR: Invalid address for -b: give 0 to FFFFFFFF\n", stderr);
 		return SCAN_ERROR;
 	}
 	if (opts->program_size <= 0) {
@@ -187,13 +231,17 @@ int scan_options(int argc, char **argv, run_options *opts)
 		if (result != SCAN_CONTINUE)
 			return result;
 	}
-	if (argc - optind != (opts->info ? 1 : 2)) {
+	if (opts->info) {
+		opts->input_file = argv[optind];
+		return check_info_options(opts, argc - optind);
+	}
+	if (argc - optind != 2) {
 		print_usage();
 		return SCAN_ERROR;
 	}
 	opts->input_file = argv[optind];
-	opts->output_file = opts->info ? nullptr : argv[optind + 1];
-	return opts->info ? check_info_options(opts) : SCAN_CONTINUE;
+	opts->output_file = argv[optind + 1];
+	return SCAN_CONTINUE;
 }
 
 int asks_for_version(int argc, char **argv)

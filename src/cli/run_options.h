@@ -23,6 +23,7 @@ struct run_options {
 	int fill_byte;           // --fill: 0 to 255 for every empty cell, or NO_FILL
 	const char *array_name;  // -a: the C array's name, or null
 	uint32_t base_address;   // -b: output address of cell 0
+	int base_invalid;        // the last -b has a sign, or no value of 32 bits
 	const char *expert_file; // -e: expert-mode data file, or null
 	int info;                // 1 after --info: read the image back
 	int conversion_only;     // the first of -a, -c, -e, -s given, or 0
@@ -30,15 +31,16 @@ struct run_options {
 	const char *output_file; // second file name; null with --info
 };
 
-// Results of scan_options.
-enum { SCAN_CONTINUE = 0, SCAN_HELP = 1, SCAN_ERROR = 2 };
+// Results of scan_options: go on with the run, or end it after --help (on
+// stdout), after -h (on stderr), or after an error.
+enum { SCAN_CONTINUE = 0, SCAN_HELP = 1, SCAN_ERROR = 2, SCAN_USAGE = 3 };
 
 // Scans argv with getopt_long (GNU permutation, "--", POSIXLY_CORRECT and
 // the long options --binary, --fill, --help, --info and --version, which may
 // be abbreviated) into opts, whose strings point into argv. Returns
 // SCAN_CONTINUE with both file names set (with --info the one file name);
-// SCAN_HELP after printing the usage text for -h or the help text for
-// --help; SCAN_ERROR after reporting a bad option, crystal frequency,
+// SCAN_USAGE after printing the usage text for -h, SCAN_HELP after the help
+// text for --help; SCAN_ERROR after reporting a bad option, crystal frequency,
 // program size, fill byte, file count, or an option that --info cannot use.
 int scan_options(int argc, char **argv, run_options *opts);
 
@@ -58,6 +60,11 @@ int parse_decimal(const char *text);
 // holds no such number. A magnitude beyond 32 bits gives FFFFFFFFh, the
 // highest address, rather than its low bits.
 int parse_hex_argument(const char *text, uint32_t *value);
+
+// Reads a fill byte: one or two hexadecimal digits, with 0x or 0X before
+// them or h or H after them (not both), and nothing else. Returns the byte,
+// or -1 for any other text.
+int parse_fill_byte(const char *text);
 
 // The crystal code for a frequency in MHz, or -1 for an unknown frequency.
 int crystal_code_for(int megahertz);

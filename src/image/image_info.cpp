@@ -3,8 +3,10 @@
 
 #include <cinttypes>
 
-// Cells of the boot header, and the cell where a program behind it begins.
+// Cells of the boot header, and the cell where a program behind it begins;
+// the same for the length header.
 constexpr int BOOT_HEADER_CELLS = 3;
+constexpr int LENGTH_HEADER_CELLS = 2;
 
 // An image without -b whose lowest address is this or more was most likely
 // written with -b.
@@ -181,6 +183,19 @@ static int check_boot_header(const image_facts *f)
 	return failed | check_last_block(f);
 }
 
+// "N bytes, in cells 2 to E" for the cells that a length counts, in words
+// that fit 1 and 0.
+static void describe_length(char *text, size_t size, int64_t length)
+{
+	if (length == 0)
+		std::snprintf(text, size, "0 bytes");
+	else if (length == 1)
+		std::snprintf(text, size, "1 byte, in cell 2");
+	else
+		std::snprintf(text, size, "%" PRId64 " bytes, in cells 2 to %" PRId64, length,
+			      length + 1);
+}
+
 // Cells 2 to length + 1 hold the program: no cell behind them is in use,
 // and the last of them is (with a fill byte: lies within the image).
 static int check_length_header(const image_facts *f, const image *img)
@@ -190,41 +205,60 @@ static int check_length_header(const image_facts *f, const image *img)
 	if (length < 0)
 		return failed;
 	int64_t end = length + 1;
+	char counted[64];
+	describe_length(counted, sizeof counted, length);
 	if (f->last > end) {
 		std::fprintf(stderr,
-			     "ERROR: The length header counts %" PRId64 " bytes, in cells 2 to %" PRId64
-			     ", but cells up to %d are in use\n",
-			     length, end, f->last);
+			     "ERROR: The length header counts %s, but cells up to %d are in use\n",
+			     counted, f->last);
 		failed = 1;
 	}
 	bool missing = f->lenient || end >= IMAGE_CELLS ? end >= f->extent
 						       : img->cells[end] == EMPTY_CELL;
 	if (missing) {
-		std::fprintf(stderr,
-			     "ERROR: The length header counts %" PRId64 " bytes, in cells 2 to %" PRId64
-			     ", but cell %" PRId64 " %s\n",
-			     length, end, end, f->lenient ? "lies beyond the image" : "holds no byte");
+		std::fprintf(stderr, "ERROR: The length header counts %s, but cell %" PRId64 " %s\n",
+			     counted, end, f->lenient ? "lies beyond the image" : "holds no byte");
 		failed = 1;
 	}
 	return failed;
 }
 
+int check_image_origin(uint64_t lowest)
+{
+	if (lowest < SUSPECT_ORIGIN)
+		return 0;
+	std::fprintf(stderr,
+		     "ERROR: The image begins at address %" PRIX64 "h: give -b %" PRIX64
+		     " if it was written there\n",
+		     lowest, lowest);
+	return 1;
+}
+
+// Some cell from the start cell on (cell 2 behind the length header) is in
+// use: a header alone cannot be told from a chip that lost its program.
+static int check_program(const image_facts *f, const info_request *request)
+{
+	int64_t start = request->length_header ? LENGTH_HEADER_CELLS : f->cell[1];
+	if (start < 0 || f->last >= start)
+		return 0;
+	std::fprintf(stderr,
+		     "ERROR: No cell from cell %" PRId64 " on is in use: the image holds no program\n",
+		     start);
+	return 1;
+}
+
 static int check_image(const image_facts *f, const image *img, const info_request *request)
 {
 	int failed = 0;
-	if (!request->raw && request->base == 0 && f->lowest >= SUSPECT_ORIGIN) {
-		std::fprintf(stderr,
-			     "ERROR: The image begins at address %" PRIX32 "h: give -b %" PRIX32
-			     " if it was written there\n",
-			     uint32_t(f->lowest), uint32_t(f->lowest));
-		failed = 1;
-	}
+	if (!request->raw && request->base == 0 && f->lowest >= 0)
+		failed = check_image_origin(uint64_t(f->lowest));
 	failed |= request->length_header ? check_length_header(f, img) : check_boot_header(f);
+	failed |= check_program(f, request);
 	if (f->last >= request->program_size) {
 		std::fprintf(stderr,
 			     "ERROR: Cells up to %d are in use, beyond the program memory of %" PRId32
-			     " bytes; give -p the EEPROM's size\n",
-			     f->last, request->program_size);
+			     " %s; give -p the EEPROM's size\n",
+			     f->last, request->program_size, request->program_size == 1 ? "byte" : "bytes");
 		failed = 1;
 	}
 	return failed;

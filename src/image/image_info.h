@@ -30,4 +30,9 @@ struct info_request {
 // in use and lie within the image. Returns 0 when every check passes, else 1.
 int report_image_info(FILE *out, const image *img, const info_request *request);
 
+// An Intel HEX image read without -b whose lowest address is 100h or more
+// was most likely written with -b: reports the address to give and returns
+// 1; returns 0 for a lower address.
+int check_image_origin(uint64_t lowest);
+
 #endif
