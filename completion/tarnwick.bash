@@ -1,32 +1,99 @@
 # Bash completion for tarnwick: its options, the crystal frequencies of -c
 # and file names. Installed as share/bash-completion/completions/tarnwick.
+#
+# The line is read as tarnwick's option scanner reads it: options may stand
+# anywhere, before, between or behind the file names; short options may be
+# grouped (-si) and take their value in the same word (-c8); long options may
+# be abbreviated (--inf); -- ends the options. Of the options, only those
+# that the mode on the line (--info, --verify, --extract) takes are offered.
 
 _tarnwick()
 {
-	local cur=${COMP_WORDS[COMP_CWORD]}
-	local prev=${COMP_WORDS[COMP_CWORD - 1]}
+	local cur=${COMP_WORDS[COMP_CWORD]} prefix='' word long rest letter i o
+	local arg='' value='' ends='' mode='' short='' drop='' keep=''
 	COMPREPLY=()
-	case $prev in
-	-c)
-		COMPREPLY=($(compgen -W '4 8 12 16 20' -- "$cur"))
+	for ((i = 1; i < ${#COMP_WORDS[@]}; i++)); do
+		word=${COMP_WORDS[i]}
+		if [[ $arg ]]; then # the value of the option before it
+			((i == COMP_CWORD)) && value=$arg
+			# bash splits --fill=HH into the words --fill, = and HH
+			[[ $word == = && ${COMP_WORDS[i - 1]} == --* ]] || arg=
+			continue
+		fi
+		[[ $ends || $word != -?* ]] && continue # a file name
+		if [[ $word == -- ]]; then
+			((i == COMP_CWORD)) || ends=$i
+			continue
+		fi
+		if [[ $word == --* ]]; then
+			if ((i == COMP_CWORD)); then
+				[[ $word == *=* ]] && value='=' # --fill=HH: nothing to offer
+				continue
+			fi
+			# the long option that the word names, if any
+			long=${word:2}
+			long=$(compgen -W 'binary extract fill help info json verify
+				version' -- "${long%%=*}")
+			[[ $long == *[[:space:]]* ]] && continue # ambiguous
+			case $long in
+			info | verify | extract) mode=$long ;;
+			esac
+			[[ $long == fill && $word != *=* ||
+				${COMP_WORDS[i + 1]} == = ]] && arg=$long
+			continue
+		fi
+		rest=${word:1}
+		while [[ $rest ]]; do # a group of short options
+			letter=${rest:0:1} rest=${rest:1}
+			((i == COMP_CWORD)) || short+=$letter
+			[[ $letter == [abcep] ]] || continue
+			if [[ -z $rest ]]; then
+				arg=$letter # the value is the next word
+			elif ((i == COMP_CWORD)); then
+				value=$letter prefix=${word%"$rest"} cur=$rest
+			fi
+			break
+		done
+	done
+	# behind --, every word is a file name
+	[[ $ends ]] && ((COMP_CWORD > ends)) && value=e
+	case $value in
+	c)
+		mapfile -t COMPREPLY < <(compgen -P "$prefix" -W '4 8 12 16 20' -- "$cur")
 		return
 		;;
-	-a | -b | -p | --fill)
-		return # a name or a number: nothing to offer
+	e) ;; # a file name
+	?*)
+		return # a name, a number or a byte: nothing to offer
+		;;
+	*)
+		if [[ $cur == -* ]]; then
+			case $mode in
+			info | extract) drop='-a -c -e -s' ;;
+			verify) drop=-a ;;
+			esac
+			# one mode a line; --json only with a mode
+			if [[ $mode ]]; then
+				drop+=' --extract --info --verify'
+			else
+				drop+=' --json'
+			fi
+			[[ $short == *[aces]* ]] && drop+=' --extract --info'
+			[[ $short == *a* ]] && drop+=' --verify'
+			for o in -a -b -c -e -h -i -p -s -t --binary --extract --fill= \
+				--help --info --json --verify --version; do
+				[[ " $drop " == *" $o "* ]] || keep+=" $o"
+			done
+			mapfile -t COMPREPLY < <(compgen -W "$keep" -- "$cur")
+			[[ ${COMPREPLY[0]} == *= ]] && compopt -o nospace 2>/dev/null
+			return
+		fi
 		;;
 	esac
-	case $cur in
-	--fill=*)
-		return
-		;;
-	-*)
-		COMPREPLY=($(compgen -W '-a -b -c -e -h -i -p -s -t --binary --fill=
-			--help --version' -- "$cur"))
-		[[ ${COMPREPLY[0]} == *= ]] && compopt -o nospace 2>/dev/null
-		return
-		;;
-	esac
+	# one file name a line, so that a name may hold blanks, and no * or ?
+	# in it is expanded; bash quotes the names and gives directories their
+	# slash
 	compopt -o filenames 2>/dev/null
-	COMPREPLY=($(compgen -f -- "$cur"))
+	mapfile -t COMPREPLY < <(compgen -P "$prefix" -f -- "$cur")
 }
 complete -F _tarnwick tarnwick

@@ -3,28 +3,44 @@
 # names, for a few command lines.
 # Usage: completion_test.sh path/to/tarnwick.bash
 set -eu
-script=$1
+case $1 in /*) script=$1 ;; *) script=$PWD/$1 ;; esac # the test leaves the directory
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-touch "$work/prog.hex" "$work/prog.map"
-cd "$work"
+mkdir "$work/dir"
+touch "$work/dir/prog.hex" "$work/dir/prog.map" "$work/my file.hex"
+cd "$work/dir"
 failed=0
-# offers "words on the command line" "what it must offer"
+# offers "words on the command line" "what it must offer" [number of words
+# offered [number of the word completed, else the last]]; "\ " is a blank
+# within a word
 offers() {
-	got=$(bash -c '. "$1"; COMP_WORDS=($2); [ "${2% }" = "$2" ] || COMP_WORDS+=("")
-		COMP_CWORD=$((${#COMP_WORDS[@]} - 1)); _tarnwick; echo "${COMPREPLY[*]}"' sh "$script" "$1")
-	if [ "$got" != "$2" ]; then
-		echo "FAIL: '$1' offers '$got', not '$2'"
+	got=$(bash -c '. "$1"; read -a COMP_WORDS <<<"$2"; [ "${2% }" = "$2" ] || COMP_WORDS+=("")
+		COMP_CWORD=${3:-$((${#COMP_WORDS[@]} - 1))}; _tarnwick
+		echo "${#COMPREPLY[@]} ${COMPREPLY[*]}"' sh "$script" "$1" "${4-}")
+	if [ "${got#* }" != "$2" ] || [ "${got%% *}" != "${3:-${got%% *}}" ]; then
+		echo "FAIL: '$1' offers '$got' (number, words), not '${3:+$3 }$2'"
 		failed=1
 	fi
 }
 offers "tarnwick -c " "4 8 12 16 20"
 offers "tarnwick -c 1" "12 16"
-offers "tarnwick --" "--binary --fill= --help --version"
+offers "tarnwick --" "--binary --extract --fill= --help --info --verify --version"
 offers "tarnwick --b" "--binary"
-offers "tarnwick -" "-a -b -c -e -h -i -p -s -t --binary --fill= --help --version"
+offers "tarnwick -" "-a -b -c -e -h -i -p -s -t --binary --extract --fill= --help --info --verify --version"
 offers "tarnwick -s prog.h" "prog.hex"
 offers "tarnwick -e " "prog.hex prog.map"
 offers "tarnwick -p " ""
+offers "tarnwick --i" "--info"
+offers "tarnwick ../my\\ f" "../my file.hex" 1
+offers "tarnwick -- -" ""
+offers "tarnwick -b -- -" "-a -b -c -e -h -i -p -s -t --binary --extract --fill= --help --info --verify --version"
+offers "tarnwick --info prog.hex -" "-b -h -i -p -t --binary --fill= --help --json --version"
+offers "tarnwick --verify -" "-b -c -e -h -i -p -s -t --binary --fill= --help --json --version"
+offers "tarnwick - --ext prog.hex" "-b -h -i -p -t --binary --fill= --help --json --version" "" 1
+offers "tarnwick -s --" "--binary --fill= --help --verify --version"
+offers "tarnwick -a x --" "--binary --fill= --help --version"
+offers "tarnwick -sc 1" "12 16"
+offers "tarnwick --fil " ""
+offers "tarnwick --fill = p" ""
 [ "$failed" -eq 0 ] && echo "completion offers what it should"
 exit "$failed"
