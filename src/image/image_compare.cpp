@@ -1,0 +1,76 @@
+// Comparing an image read back with the image that a layout says it must be.
+#include "image/image_compare.h"
+
+// Cells checked together without branches, so that the check vectorises;
+// only a block with a difference is looked at cell by cell. 64 rather than
+// 16: GCC checks a block of 16 one cell at a time, one of 64 four at a time.
+constexpr uint32_t COMPARE_BLOCK_CELLS = 64;
+
+// The byte that an EEPROM holds from the program memory size on where the
+// layout leaves a cell empty: that of an erased cell.
+constexpr uint8_t ERASED_BYTE = 0xFF;
+
+// Where the differences go and how many were found.
+struct difference_list {
+	cell_difference *diffs;
+	uint32_t most;
+	uint32_t count;
+};
+
+// All bits set when a cell holding held fits want, which may leave it empty
+// (EMPTY_CELL) for no byte or the byte unused; else 0. Masks of comparisons
+// rather than branches, so that a block of cells is checked in vector registers.
+static uint32_t cell_fits(image_cell want, image_cell held, image_cell unused)
+{
+	uint32_t same = 0u - uint32_t(held == want);
+	uint32_t left_unused = 0u - uint32_t((want == EMPTY_CELL) & (held == unused));
+	return same | left_unused;
+}
+
+// All bits set when every cell of the block fits, else not.
+static uint32_t block_fits(const image_cell *want, const image_cell *held, image_cell unused)
+{
+	uint32_t all = ~0u;
+	for (uint32_t k = 0; k < COMPARE_BLOCK_CELLS; k++)
+		all &= cell_fits(want[k], held[k], unused);
+	return all;
+}
+
+// Counts a difference and keeps it while there is room.
+static void note_difference(difference_list *list, uint32_t cell, image_cell want,
+			    image_cell held, image_cell unused)
+{
+	if (list->count < list->most)
+		list->diffs[list->count] = {cell, held, want, want == EMPTY_CELL ? unused : -1};
+	list->count++;
+}
+
+// Checks cells first to end - 1 one at a time.
+static void compare_cells(const image *layout, const image *actual, uint32_t first,
+			  uint32_t end, image_cell unused, difference_list *list)
+{
+	for (uint32_t i = first; i < end; i++)
+		if (cell_fits(layout->cells[i], actual->cells[i], unused) == 0)
+			note_difference(list, i, layout->cells[i], actual->cells[i], unused);
+}
+
+// Checks cells first to end - 1, where an empty layout cell may hold unused.
+static void compare_range(const image *layout, const image *actual, uint32_t first,
+			  uint32_t end, image_cell unused, difference_list *list)
+{
+	uint32_t i = first;
+	for (; end - i >= COMPARE_BLOCK_CELLS; i += COMPARE_BLOCK_CELLS)
+		if (block_fits(layout->cells + i, actual->cells + i, unused) != ~0u)
+			compare_cells(layout, actual, i, i + COMPARE_BLOCK_CELLS, unused, list);
+	compare_cells(layout, actual, i, end, unused, list);
+}
+
+uint32_t image_compare(const image *layout, const image *actual, uint32_t program_size,
+		       uint8_t fill, cell_difference *diffs, uint32_t most)
+{
+	difference_list list = {diffs, most, 0};
+	uint32_t split = program_size < IMAGE_CELLS ? program_size : IMAGE_CELLS;
+	compare_range(layout, actual, 0, split, fill, &list);
+	compare_range(layout, actual, split, IMAGE_CELLS, ERASED_BYTE, &list);
+	return list.count;
+}
