@@ -34,6 +34,11 @@ std::string records_of(unsigned count)
 	return text;
 }
 
+std::string version_banner()
+{
+	return "tarnwick version " TARNWICK_BANNER_VERSION "\n";
+}
+
 std::string tarnwick_binary()
 {
 	const char *env = std::getenv("TARNWICK_BINARY");

@@ -64,6 +64,10 @@ private:
 // low byte of each address) from address 0 to count - 1.
 std::string records_of(unsigned count);
 
+// The banner line, "tarnwick version " and the build's version (as the
+// project sets it, without blanks) and a newline.
+std::string version_banner();
+
 // Path of the binary under test, from TARNWICK_BINARY or the build.
 std::string tarnwick_binary();
 

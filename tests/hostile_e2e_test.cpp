@@ -13,7 +13,7 @@
 
 namespace {
 
-const std::string BANNER = "tarnwick version 2.1.0.0\n";
+const std::string BANNER = version_banner();
 const std::string PROGRAM = ":03000000020000FB\n:00000001FF\n";
 const std::string KEEP = "keep me\n";
 

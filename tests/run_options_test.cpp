@@ -1,5 +1,6 @@
 // Tests of option scanning and of the argument conversions.
 #include "cli/run_options.h"
+#include "image/header.h"
 
 #include <gtest/gtest.h>
 
@@ -110,8 +111,8 @@ TEST_P(scan_test, fields_and_result)
 	EXPECT_EQ(c.program_size, o.program_size);
 	EXPECT_EQ(c.base_address, o.base_address);
 	EXPECT_EQ(c.flags, set_flags(o));
-	EXPECT_STREQ(c.input, o.input_file);
-	EXPECT_STREQ(c.output, o.output_file);
+	EXPECT_STREQ(c.input, o.program_file);
+	EXPECT_STREQ(c.output, o.image_file);
 }
 
 INSTANTIATE_TEST_SUITE_P(command_lines, scan_test, testing::ValuesIn(SCAN_CASES));

@@ -11,7 +11,7 @@
 
 namespace {
 
-const std::string BANNER = "tarnwick version 2.1.0.0\n";
+const std::string BANNER = version_banner();
 const std::string USAGE =
 	"usage: tarnwick [options] <infile> <outfile>\n"
 	"       options:\n"
@@ -218,10 +218,14 @@ const e2e_case PARITY_CASES[] = {
 const std::string HELP =
 	"usage: tarnwick [options] <infile> <outfile>\n"
 	"       tarnwick --info [-b address] [-i] [-p size] [-t] [--binary] [--fill=HH]\n"
-	"                <image>\n"
+	"                [--json] <image>\n"
+	"       tarnwick --verify [options] [--json] <infile> <image>\n"
+	"       tarnwick --extract [-b address] [-i] [-p size] [-t] [--binary]\n"
+	"                [--fill=HH] [--json] <image> <program.hex> [<expert.hex>]\n"
 	"Lays out a microcontroller program, read as Intel HEX, as a serial EEPROM\n"
-	"image behind its boot header, and writes the image; or reads an image back\n"
-	"and checks it.\n"
+	"image behind its boot header, and writes the image; or reads an image back:\n"
+	"checks it, compares it with the layout of a program, or takes the program\n"
+	"out of it.\n"
 	"\n"
 	"  -c MHz        crystal frequency: 4, 8, 12, 16 (default) or 20\n"
 	"  -s            slow EEPROM clock (500 kHz) instead of 1 MHz and higher\n"
@@ -236,8 +240,16 @@ const std::string HELP =
 	"                program memory\n"
 	"  --fill=HH     give every cell of the program memory that holds no byte the\n"
 	"                hexadecimal value HH (FF by default with --binary)\n"
-	"  --info        read the image back: print what its header says on the\n"
-	"                standard output, and check it against the contents\n"
+	"  --info        read the image back: print what its header says and its\n"
+	"                CRC-32 on the standard output, and check it against the\n"
+	"                contents\n"
+	"  --verify      compare the image, cell by cell, with the one that the\n"
+	"                program and the options lay out, and write nothing\n"
+	"  --extract     check the image as --info does, write its program (and\n"
+	"                expert-mode data) to the files named, and print the command\n"
+	"                that rebuilds the image from them\n"
+	"  --json        print the report of --info, --verify or --extract as one\n"
+	"                JSON object on one line\n"
 	"  -h            print the short usage text on the standard error stream\n"
 	"  --help        print this help\n"
 	"  --version     print the version\n"
@@ -311,6 +323,12 @@ const std::string ONE_IMAGE =
 const std::string NO_PROGRAM = "ERROR: No cell from cell ";
 const std::string BAD_BASE = "ERROR: Invalid address for -b: give 0 to FFFFFFFF\n";
 
+// The last line of a report.
+std::string crc32_is(const char *crc)
+{
+	return std::string("crc32: ") + crc + "\n";
+}
+
 // The report with one line replaced.
 std::string with(const std::string &report, const std::string &from, const std::string &to)
 {
@@ -320,52 +338,52 @@ std::string with(const std::string &report, const std::string &from, const std::
 
 const e2e_case INFO_CASES[] = {
 	{"info, Intel HEX", {{"e.hex", IMAGE}}, {"--info", "e.hex"}, 0, "", ABSENT, 0, nullptr,
-	 HEX_REPORT},
+	 HEX_REPORT + crc32_is("7AB31BAA")},
 	{"info, raw binary", {{"e.bin", RAW_8}}, {"--info", "--binary", "-p", "8", "e.bin"}, 0, "",
-	 ABSENT, 0, nullptr, RAW_REPORT},
+	 ABSENT, 0, nullptr, RAW_REPORT + crc32_is("CD46983D")},
 	{"info, length header", {{"e.hex", ":050000000300020000F6\n"}}, {"-t", "--info", "e.hex"}, 0,
-	 "", ABSENT, 0, nullptr, LENGTH_REPORT},
+	 "", ABSENT, 0, nullptr, LENGTH_REPORT + crc32_is("AEF3524C")},
 	{"info at -b", {{"e.hex", AT_8000}}, {"--info", "-b", "8000", "e.hex"}, 0, "", ABSENT, 0,
-	 nullptr, HEX_REPORT},
+	 nullptr, HEX_REPORT + crc32_is("7AB31BAA")},
 	{"info, filled", {{"e.hex", ":080000000B03000200000000E8\n"}},
 	 {"--info", "--fill=00", "-p", "8", "e.hex"}, 0, "", ABSENT, 0, nullptr,
-	 with(with(HEX_REPORT, "3 to 5", "3 to 3"), "6 of 4096 bytes (0.1%)", "4 of 8 bytes (50.0%)")},
+	 with(with(HEX_REPORT, "3 to 5", "3 to 3"), "6 of 4096 bytes (0.1%)", "4 of 8 bytes (50.0%)") + crc32_is("73608AC2")},
 	{"info, truncated", {{"e.hex", ":060000000B0301020000E9\n"}}, {"--info", "e.hex"}, 1,
 	 "ERROR: Header cell 2 names block 1 as the last in use, but the last cell in use, 5, lies in "
-	 "block 0\n", ABSENT, 0, nullptr, with(HEX_REPORT, "block: 0", "block: 1")},
+	 "block 0\n", ABSENT, 0, nullptr, with(HEX_REPORT, "block: 0", "block: 1") + crc32_is("01F82CC5")},
 	{"info, bad crystal code", {{"e.hex", ":060000001D0300020000D8\n"}}, {"--info", "e.hex"}, 1,
 	 "ERROR: Header cell 0 (1Dh) holds crystal code 5, not 0 to 4\n"
 	 "ERROR: Header cell 0 (1Dh) has bits 4 to 7 set, not 0\n", ABSENT, 0, nullptr,
-	 with(HEX_REPORT, "16 MHz", "unknown")},
+	 with(HEX_REPORT, "16 MHz", "unknown") + crc32_is("D2CC6A04")},
 	{"info, start cell in the header", {{"e.hex", ":060000000B0200020000EB\n"}}, {"--info", "e.hex"},
 	 1, "ERROR: Header cell 1 names start cell 2, inside the header (cells 0 to 2)\n", ABSENT, 0,
-	 nullptr, with(with(HEX_REPORT, "cell: 3", "cell: 2"), "3 to 5", "2 to 5")},
+	 nullptr, with(with(HEX_REPORT, "cell: 3", "cell: 2"), "3 to 5", "2 to 5") + crc32_is("A7C52C54")},
 	{"info, raw header cut short", {{"e.bin", RAW_2}}, {"--info", "--binary", "-p", "8", "e.bin"}, 1,
 	 "ERROR: The boot header needs bytes in cells 0 to 2, but cell 2 holds none\n" + NO_PROGRAM +
 	 "3 on is in use: the image holds no program\n", ABSENT, 0,
 	 nullptr, with(with(with(RAW_REPORT, "block: 0", "block: unknown"), "cells 3 to 5", "none"),
-		       "6 of 8 bytes (75.0%)", "2 of 8 bytes (25.0%)")},
+		       "6 of 8 bytes (75.0%)", "2 of 8 bytes (25.0%)") + crc32_is("F9BB9501")},
 	{"info, raw block beyond the image", {{"e.bin", "\x0B\x03\x01" + RAW_8.substr(3)}},
 	 {"--info", "--binary", "-p", "8", "e.bin"}, 1,
 	 "ERROR: Header cell 2 names block 1 as the last in use, but the image ends in block 0\n",
-	 ABSENT, 0, nullptr, with(RAW_REPORT, "block: 0", "block: 1")},
+	 ABSENT, 0, nullptr, with(RAW_REPORT, "block: 0", "block: 1") + crc32_is("061A4B98")},
 	{"info, length header too short", {{"e.hex", ":050000000200020000F7\n"}}, {"-t", "--info", "e.hex"},
 	 1, "ERROR: The length header counts 2 bytes, in cells 2 to 3, but cells up to 4 are in use\n",
-	 ABSENT, 0, nullptr, with(LENGTH_REPORT, "length: 3", "length: 2")},
+	 ABSENT, 0, nullptr, with(LENGTH_REPORT, "length: 3", "length: 2") + crc32_is("F42BFB60")},
 	{"info, length header too long", {{"e.hex", ":050000000400020000F5\n"}}, {"-t", "--info", "e.hex"},
 	 1, "ERROR: The length header counts 4 bytes, in cells 2 to 5, but cell 5 holds no byte\n",
-	 ABSENT, 0, nullptr, with(LENGTH_REPORT, "length: 3", "length: 4")},
+	 ABSENT, 0, nullptr, with(LENGTH_REPORT, "length: 3", "length: 4") + crc32_is("F1890BC9")},
 	{"info, beyond the program memory", {{"e.hex", IMAGE}}, {"--info", "-p", "5", "e.hex"}, 1,
 	 "ERROR: Cells up to 5 are in use, beyond the program memory of 5 bytes; give -p the "
 	 "EEPROM's size\n", ABSENT, 0, nullptr,
-	 with(HEX_REPORT, "6 of 4096 bytes (0.1%)", "6 of 5 bytes (120.0%)")},
+	 with(HEX_REPORT, "6 of 4096 bytes (0.1%)", "6 of 5 bytes (120.0%)") + crc32_is("91710B60")},
 	{"info, written with -b", {{"e.hex", AT_8000}}, {"--info", "-p", "65536", "e.hex"}, 1,
 	 "ERROR: The image begins at address 8000h: give -b 8000 if it was written there\n"
 	 "ERROR: The boot header needs bytes in cells 0 to 2, but cells 0, 1 and 2 hold none\n",
 	 ABSENT, 0, nullptr,
 	 "format: Intel HEX\nheader: boot\ncrystal: unknown\neeprom clock: unknown\n"
 	 "start cell: unknown\nlast block: unknown\nexpert data: unknown\nprogram: unknown\n"
-	 "used: 32774 of 65536 bytes (50.0%)\n"},
+	 "used: 32774 of 65536 bytes (50.0%)\n" + crc32_is("84CA7B99")},
 	{"info, outside the -b window", {{"e.hex", AT_8000}}, {"--info", "-b", "8001", "e.hex"}, 1,
 	 "ERROR: Address 8000h on line 1 lies outside the image, at 8001h to 18000h\n", ABSENT},
 	{"info, raw image too long", {{"e.bin", std::string(65537, '\xFF')}}, {"--binary", "--info", "e.bin"},
@@ -377,38 +395,38 @@ const e2e_case INFO_CASES[] = {
 	{"info takes one name", {{"e.hex", IMAGE}}, {"--info", "e.hex", "out.hex"}, 1, ONE_IMAGE, ABSENT},
 	{"info without a name", {}, {"--info", "-c", "8"}, 1, ONE_IMAGE, ABSENT},
 	{"info, bits 4 to 7 alone", {{"e.hex", ":060000001B0300020000DA\n"}}, {"--info", "e.hex"}, 1,
-	 "ERROR: Header cell 0 (1Bh) has bits 4 to 7 set, not 0\n", ABSENT, 0, nullptr, HEX_REPORT},
+	 "ERROR: Header cell 0 (1Bh) has bits 4 to 7 set, not 0\n", ABSENT, 0, nullptr, HEX_REPORT + crc32_is("D76E9AAD")},
 	{"info, raw block past the end", {{"e.bin", "\x0B\x03\x04" + std::string(1021, '\0')}},
 	 {"--info", "--binary", "-p", "1024", "e.bin"}, 1,
 	 "ERROR: Header cell 2 names block 4 as the last in use, but the image ends in block 3\n",
 	 ABSENT, 0, nullptr,
 	 with(with(with(RAW_REPORT, "block: 0", "block: 4"), "3 to 5", "3 to 1023"),
-	      "6 of 8 bytes (75.0%)", "1024 of 1024 bytes (100.0%)")},
+	      "6 of 8 bytes (75.0%)", "1024 of 1024 bytes (100.0%)") + crc32_is("75917D4E")},
 	{"info, raw length beyond the image", {{"e.bin", std::string("\x05\x00\x02\x00\x00", 5)}},
 	 {"--info", "--binary", "-t", "-p", "8", "e.bin"}, 1,
 	 "ERROR: The length header counts 5 bytes, in cells 2 to 6, but cell 6 lies beyond the image\n",
 	 ABSENT, 0, nullptr,
 	 "format: raw binary\nheader: length\nlength: 5\nprogram: cells 2 to 4\n"
-	 "used: 5 of 8 bytes (62.5%)\n"},
+	 "used: 5 of 8 bytes (62.5%)\n" + crc32_is("60B45614")},
 	{"info, length header of 1 byte", {{"e.hex", ":050000000100020000F8\n"}}, {"-t", "--info", "e.hex"}, 1,
 	 "ERROR: The length header counts 1 byte, in cell 2, but cells up to 4 are in use\n", ABSENT,
-	 0, nullptr, with(LENGTH_REPORT, "length: 3", "length: 1")},
+	 0, nullptr, with(LENGTH_REPORT, "length: 3", "length: 1") + crc32_is("1B420014")},
 	{"info, program memory of 1 byte", {{"e.hex", IMAGE}}, {"--info", "-p", "1", "e.hex"}, 1,
 	 "ERROR: Cells up to 5 are in use, beyond the program memory of 1 byte; give -p the "
 	 "EEPROM's size\n", ABSENT, 0, nullptr,
-	 with(HEX_REPORT, "6 of 4096 bytes (0.1%)", "6 of 1 bytes (600.0%)")},
+	 with(HEX_REPORT, "6 of 4096 bytes (0.1%)", "6 of 1 bytes (600.0%)") + crc32_is("45D03605")},
 	{"info, start cell beyond the bytes", {{"e.hex", ":070000000BC800010203041C\n" + EOF_RECORD}},
 	 {"--info", "e.hex"}, 1, NO_PROGRAM + "200 on is in use: the image holds no program\n", ABSENT,
 	 0, nullptr,
 	 with(with(with(with(HEX_REPORT, "cell: 3", "cell: 200"), "data: none", "data: cells 3 to 199"),
-		   "cells 3 to 5", "none"), "6 of 4096 bytes (0.1%)", "7 of 4096 bytes (0.2%)")},
+		   "cells 3 to 5", "none"), "6 of 4096 bytes (0.1%)", "7 of 4096 bytes (0.2%)") + crc32_is("20AC3E9B")},
 	{"info, raw header alone", {{"e.bin", RAW_8.substr(0, 3) + "\xFF\xFF"}},
 	 {"--info", "--binary", "-p", "8", "e.bin"}, 1,
 	 NO_PROGRAM + "3 on is in use: the image holds no program\n", ABSENT, 0, nullptr,
-	 with(with(RAW_REPORT, "cells 3 to 5", "none"), "6 of 8 bytes (75.0%)", "3 of 8 bytes (37.5%)")},
+	 with(with(RAW_REPORT, "cells 3 to 5", "none"), "6 of 8 bytes (75.0%)", "3 of 8 bytes (37.5%)") + crc32_is("1D7F3ECD")},
 	{"info, length 0", {{"e.hex", ":020000000000FE\n"}}, {"-t", "--info", "e.hex"}, 1,
 	 NO_PROGRAM + "2 on is in use: the image holds no program\n", ABSENT, 0, nullptr,
-	 "format: Intel HEX\nheader: length\nlength: 0\nprogram: none\nused: 2 of 4096 bytes (0.0%)\n"},
+	 "format: Intel HEX\nheader: length\nlength: 0\nprogram: none\nused: 2 of 4096 bytes (0.0%)\n" + crc32_is("EE2512CB")},
 	{"info, empty file", {{"e.hex", ""}}, {"--info", "e.hex"}, 1, "ERROR: No data in 'e.hex'\n",
 	 ABSENT},
 	{"info, empty raw file", {{"e.bin", ""}}, {"--info", "--binary", "e.bin"}, 1,

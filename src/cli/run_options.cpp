@@ -10,39 +10,55 @@
 #include <getopt.h>
 
 #include "cli/usage.h"
+#include "image/header.h"
+#include "report/diag.h"
 
 static const char OPTION_STRING[] = "a:b:c:e:hip:st";
 
 // Values that getopt_long returns for the long options, beyond every
 // character.
-enum { OPTION_BINARY = 256, OPTION_FILL, OPTION_HELP, OPTION_INFO, OPTION_VERSION };
+enum {
+	OPTION_BINARY = 256,
+	OPTION_EXTRACT,
+	OPTION_FILL,
+	OPTION_HELP,
+	OPTION_INFO,
+	OPTION_JSON,
+	OPTION_VERIFY,
+	OPTION_VERSION,
+};
 
 static const struct option LONG_OPTIONS[] = {
 	{"binary", no_argument, nullptr, OPTION_BINARY},
+	{"extract", no_argument, nullptr, OPTION_EXTRACT},
 	{"fill", required_argument, nullptr, OPTION_FILL},
 	{"help", no_argument, nullptr, OPTION_HELP},
 	{"info", no_argument, nullptr, OPTION_INFO},
+	{"json", no_argument, nullptr, OPTION_JSON},
+	{"verify", no_argument, nullptr, OPTION_VERIFY},
 	{"version", no_argument, nullptr, OPTION_VERSION},
 	{nullptr, 0, nullptr, 0},
 };
 
+// The long option of each mode, and the form of its command line.
+static const char *const MODE_OPTIONS[] = {nullptr, "--info", "--verify", "--extract"};
+static const char *const MODE_NAMES[] = {
+	nullptr,
+	"Give one image: tarnwick --info [options] <image>",
+	"Give a program and an image: tarnwick --verify [options] <infile> <image>",
+	"Give an image and one or two files to write: tarnwick --extract [options] <image> "
+	"<program.hex> [<expert.hex>]",
+};
+
 static void set_defaults(run_options *opts)
 {
+	*opts = run_options{};
+	opts->mode = MODE_CONVERT;
 	opts->verify_checksums = 1;
 	opts->program_size = 4096;
 	opts->crystal_code = 3;
-	opts->slow_clock = 0;
-	opts->length_header = 0;
-	opts->output_format = OUTPUT_HEX;
+	opts->image_form = FORM_HEX;
 	opts->fill_byte = NO_FILL;
-	opts->array_name = nullptr;
-	opts->base_address = 0;
-	opts->base_invalid = 0;
-	opts->expert_file = nullptr;
-	opts->info = 0;
-	opts->conversion_only = 0;
-	opts->input_file = nullptr;
-	opts->output_file = nullptr;
 }
 
 int parse_decimal(const char *text)
@@ -55,20 +71,11 @@ int parse_decimal(const char *text)
 	return static_cast<int>(value);
 }
 
-int crystal_code_for(int megahertz)
-{
-	static const int FREQUENCIES[] = {4, 8, 12, 16, 20};
-	for (int code = 0; code < 5; code++)
-		if (FREQUENCIES[code] == megahertz)
-			return code;
-	return -1;
-}
-
 static int set_crystal(run_options *opts, const char *arg)
 {
 	int code = crystal_code_for(parse_decimal(arg));
 	if (code < 0) {
-		std::fputs("ERROR: Invalid crystal frequency\n", stderr);
+		diag_error("Invalid crystal frequency");
 		return SCAN_ERROR;
 	}
 	opts->crystal_code = code;
@@ -79,9 +86,7 @@ static int set_program_size(run_options *opts, const char *arg)
 {
 	int size = parse_decimal(arg);
 	if (size > MAX_PROGRAM_SIZE) {
-		std::fputs("ERROR: Program memory size must not exceed 65536 "
-			   "bytes\n",
-			   stderr);
+		diag_error("Program memory size must not exceed 65536 bytes");
 		return SCAN_ERROR;
 	}
 	opts->program_size = size;
@@ -135,7 +140,7 @@ static int set_fill_byte(run_options *opts, const char *arg)
 {
 	int value = parse_fill_byte(arg);
 	if (value < 0) {
-		std::fputs("ERROR: Invalid fill byte\n", stderr);
+		diag_error("Invalid fill byte");
 		return SCAN_ERROR;
 	}
 	opts->fill_byte = value;
@@ -154,13 +159,28 @@ static void set_base_address(run_options *opts, const char *arg)
 			     hex_exceeds_32_bits(arg);
 }
 
+// A run has one mode: a second one ends the run where it stands.
+static int set_mode(run_options *opts, int mode)
+{
+	if (opts->mode != MODE_CONVERT && opts->mode != mode) {
+		diag_error("Options %s and %s cannot be given together", MODE_OPTIONS[opts->mode],
+			   MODE_OPTIONS[mode]);
+		return SCAN_ERROR;
+	}
+	opts->mode = mode;
+	return SCAN_CONTINUE;
+}
+
 static int apply_long_option(run_options *opts, int code, const char *arg)
 {
 	switch (code) {
-	case OPTION_BINARY: opts->output_format = OUTPUT_BINARY; break;
+	case OPTION_BINARY: opts->image_form = FORM_RAW; break;
+	case OPTION_EXTRACT: return set_mode(opts, MODE_EXTRACT);
 	case OPTION_FILL: return set_fill_byte(opts, arg);
 	case OPTION_HELP: print_help(); return SCAN_HELP;
-	case OPTION_INFO: opts->info = 1; break;
+	case OPTION_INFO: return set_mode(opts, MODE_INFO);
+	case OPTION_JSON: opts->json = 1; break;
+	case OPTION_VERIFY: return set_mode(opts, MODE_VERIFY);
 	default: break; // --version is taken before the scan
 	}
 	return SCAN_CONTINUE;
@@ -176,7 +196,7 @@ static int apply_option(run_options *opts, int letter, const char *arg)
 	switch (letter) {
 	case 'a':
 		opts->array_name = arg;
-		opts->output_format = OUTPUT_C_ARRAY;
+		opts->image_form = FORM_C_ARRAY;
 		break;
 	case 'b': set_base_address(opts, arg); break;
 	case 'c': return set_crystal(opts, arg);
@@ -191,27 +211,48 @@ static int apply_option(run_options *opts, int letter, const char *arg)
 	return SCAN_CONTINUE;
 }
 
-// Reading an image back knows no crystal, clock, array or expert-mode data,
-// and needs a program memory size to measure it against.
-static int check_info_options(const run_options *opts, int names)
+// Takes the file names of the mode: a conversion's and --verify's program
+// and image, --info's image, --extract's image, program and expert-mode
+// data. A wrong count is the usage text for a conversion, else one line.
+static int take_names(run_options *opts, char **names, int count)
 {
-	if (names != 1) {
-		std::fputs("ERROR: Give one image: tarnwick --info [options] <image> (see tarnwick "
-			   "--help)\n",
-			   stderr);
+	int least = opts->mode == MODE_INFO ? 1 : 2;
+	int most = opts->mode == MODE_INFO ? 1 : opts->mode == MODE_EXTRACT ? 3 : 2;
+	if (count < least || count > most) {
+		if (opts->mode == MODE_CONVERT)
+			print_usage();
+		else
+			diag_error("%s (see tarnwick --help)", MODE_NAMES[opts->mode]);
 		return SCAN_ERROR;
 	}
-	if (opts->conversion_only != 0) {
-		std::fprintf(stderr, "ERROR: Option -%c has no meaning with --info\n",
-			     opts->conversion_only);
+	bool image_first = opts->mode == MODE_INFO || opts->mode == MODE_EXTRACT;
+	opts->image_file = names[image_first ? 0 : 1];
+	opts->program_file = opts->mode == MODE_INFO ? nullptr : names[image_first ? 1 : 0];
+	if (count == 3)
+		opts->expert_file = names[2];
+	return SCAN_CONTINUE;
+}
+
+// Reading an image back knows no crystal, clock, array or expert-mode data
+// (--verify builds an image and knows all but the array), takes an address
+// of 32 bits, and --info and --extract need a program memory size to
+// measure the image against.
+static int check_mode_options(const run_options *opts)
+{
+	int refused = opts->mode == MODE_VERIFY ? (opts->array_name != nullptr ? 'a' : 0)
+						: opts->conversion_only;
+	if (opts->mode == MODE_CONVERT)
+		return SCAN_CONTINUE;
+	if (refused != 0) {
+		diag_error("Option -%c has no meaning with %s", refused, MODE_OPTIONS[opts->mode]);
 		return SCAN_ERROR;
 	}
 	if (opts->base_invalid) {
-		std::fputs("ERROR: Invalid address for -b: give 0 to FFFFFFFF\n", stderr);
+		diag_error("Invalid address for -b: give 0 to FFFFFFFF");
 		return SCAN_ERROR;
 	}
-	if (opts->program_size <= 0) {
-		std::fputs("ERROR: Program memory size must be at least 1 byte\n", stderr);
+	if (opts->program_size <= 0 && opts->mode != MODE_VERIFY) {
+		diag_error("Program memory size must be at least 1 byte");
 		return SCAN_ERROR;
 	}
 	return SCAN_CONTINUE;
@@ -231,17 +272,20 @@ int scan_options(int argc, char **argv, run_options *opts)
 		if (result != SCAN_CONTINUE)
 			return result;
 	}
-	if (opts->info) {
-		opts->input_file = argv[optind];
-		return check_info_options(opts, argc - optind);
-	}
-	if (argc - optind != 2) {
-		print_usage();
+	if (opts->json && opts->mode == MODE_CONVERT) {
+		diag_error("Option --json needs --info, --verify or --extract");
 		return SCAN_ERROR;
 	}
-	opts->input_file = argv[optind];
-	opts->output_file = argv[optind + 1];
-	return SCAN_CONTINUE;
+	if (take_names(opts, argv + optind, argc - optind) != SCAN_CONTINUE)
+		return SCAN_ERROR;
+	return check_mode_options(opts);
+}
+
+int fill_of(const run_options *opts)
+{
+	if (opts->fill_byte != NO_FILL)
+		return opts->fill_byte;
+	return opts->image_form == FORM_RAW || opts->mode == MODE_VERIFY ? 0xFF : NO_FILL;
 }
 
 int asks_for_version(int argc, char **argv)

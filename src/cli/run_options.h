@@ -7,28 +7,34 @@
 // Largest program memory size that -p accepts: the whole image.
 constexpr int32_t MAX_PROGRAM_SIZE = 65536;
 
-// Forms of the output file.
-enum { OUTPUT_HEX = 0, OUTPUT_C_ARRAY = 1, OUTPUT_BINARY = 2 };
+// What a run does: convert a program into an image (the default), or read
+// an image back: report on it (--info), compare it with the image of a
+// program (--verify), or take the program out of it (--extract).
+enum { MODE_CONVERT = 0, MODE_INFO, MODE_VERIFY, MODE_EXTRACT };
+
+// Forms of the image file: Intel HEX, a C array (written only), raw bytes.
+enum { FORM_HEX = 0, FORM_C_ARRAY = 1, FORM_RAW = 2 };
 
 // fill_byte when --fill was not given.
 constexpr int NO_FILL = -1;
 
 struct run_options {
-	int verify_checksums;    // 0 after -i
-	int32_t program_size;    // -p, bytes; 4096 by default
-	int crystal_code;        // -c, 0 to 4; 3 (16 MHz) by default
-	int slow_clock;          // 1 after -s
-	int length_header;       // 1 after -t
-	int output_format;       // OUTPUT_: the later of -a and --binary decides
-	int fill_byte;           // --fill: 0 to 255 for every empty cell, or NO_FILL
-	const char *array_name;  // -a: the C array's name, or null
-	uint32_t base_address;   // -b: output address of cell 0
-	int base_invalid;        // the last -b has a sign, or no value of 32 bits
-	const char *expert_file; // -e: expert-mode data file, or null
-	int info;                // 1 after --info: read the image back
-	int conversion_only;     // the first of -a, -c, -e, -s given, or 0
-	const char *input_file;  // first file name (with --info the image)
-	const char *output_file; // second file name; null with --info
+	int mode;                 // MODE_
+	int json;                 // 1 after --json: the report as one JSON object
+	int verify_checksums;     // 0 after -i
+	int32_t program_size;     // -p, bytes; 4096 by default
+	int crystal_code;         // -c, 0 to 4; 3 (16 MHz) by default
+	int slow_clock;           // 1 after -s
+	int length_header;        // 1 after -t
+	int image_form;           // FORM_ of the image file: the later of -a and --binary
+	int fill_byte;            // --fill: 0 to 255, or NO_FILL
+	const char *array_name;   // -a: the C array's name, or null
+	uint32_t base_address;    // -b: the address of cell 0 in an Intel HEX image
+	int base_invalid;         // the last -b has a sign, or no value of 32 bits
+	int conversion_only;      // the first of -a, -c, -e, -s given, or 0
+	const char *program_file; // the program as Intel HEX: read, or written by --extract
+	const char *image_file;   // the image: written by a conversion, else read
+	const char *expert_file;  // expert-mode data: -e (read), or --extract's third name
 };
 
 // Results of scan_options: go on with the run, or end it after --help (on
@@ -36,18 +42,23 @@ struct run_options {
 enum { SCAN_CONTINUE = 0, SCAN_HELP = 1, SCAN_ERROR = 2, SCAN_USAGE = 3 };
 
 // Scans argv with getopt_long (GNU permutation, "--", POSIXLY_CORRECT and
-// the long options --binary, --fill, --help, --info and --version, which may
-// be abbreviated) into opts, whose strings point into argv. Returns
-// SCAN_CONTINUE with both file names set (with --info the one file name);
-// SCAN_USAGE after printing the usage text for -h, SCAN_HELP after the help
-// text for --help; SCAN_ERROR after reporting a bad option, crystal frequency,
-// program size, fill byte, file count, or an option that --info cannot use.
+// the long options --binary, --extract, --fill, --help, --info, --json,
+// --verify and --version, which may be abbreviated) into opts, whose
+// strings point into argv. Returns SCAN_CONTINUE with the file names of the
+// mode set; SCAN_USAGE after printing the usage text for -h, SCAN_HELP
+// after the help text for --help; SCAN_ERROR after reporting a bad option,
+// crystal frequency, program size, fill byte, file count, a second mode, or
+// an option that the mode cannot use.
 int scan_options(int argc, char **argv, run_options *opts);
 
 // Returns 1 when getopt_long would read --version (or an abbreviation of
 // it) as an option somewhere on the command line, else 0. Prints nothing;
 // argv itself is left as it is.
 int asks_for_version(int argc, char **argv);
+
+// The byte that a cell without one stands for: the --fill byte; else FFh,
+// the erased value, for a raw image and for --verify; else NO_FILL.
+int fill_of(const run_options *opts);
 
 // Reads a decimal integer as atoi does (leading white space, an optional
 // sign, the digits up to the first other character; 0 without digits), but
@@ -65,8 +76,5 @@ int parse_hex_argument(const char *text, uint32_t *value);
 // them or h or H after them (not both), and nothing else. Returns the byte,
 // or -1 for any other text.
 int parse_fill_byte(const char *text);
-
-// The crystal code for a frequency in MHz, or -1 for an unknown frequency.
-int crystal_code_for(int megahertz);
 
 #endif

@@ -33,14 +33,17 @@ struct hex_record {
 constexpr char END_OF_FILE_MARK = 0x1A;
 
 // Where a file's data bytes go: address origin + i to cells[i], for every i
-// below limit; *highest is raised to the highest i stored. outside is the
-// address of a byte that did not fit.
+// below limit; *highest is raised to the highest such i. The cells end at
+// room (at most limit): a byte from there on is counted in *highest but not
+// stored, for the caller to refuse. outside is the address of a byte that
+// did not fit.
 // A probing target stores nothing (its limit is 0): each data record ends
 // as a misfit, whose address goes into lowest, and reading goes on.
 struct hex_target {
 	image_cell *cells;
 	uint32_t origin;
 	uint32_t limit;
+	uint32_t room;
 	uint32_t *highest;
 	uint64_t outside;
 	int probing;
@@ -133,7 +136,8 @@ static int store_data_checked(hex_record *rec, hex_target *target, int64_t first
 		}
 		if (cell > *target->highest)
 			*target->highest = static_cast<uint32_t>(cell);
-		target->cells[cell] = static_cast<image_cell>(byte);
+		if (cell < target->room)
+			target->cells[cell] = static_cast<image_cell>(byte);
 	}
 	return HEX_OK;
 }
@@ -145,7 +149,7 @@ static int read_data(hex_record *rec, hex_target *target, uint32_t base)
 {
 	int64_t first = int64_t(base) + rec->offset - target->origin;
 	bool complete = rec->end - rec->pos >= 2 * int64_t(rec->count) + 2;
-	if (complete && first >= 0 && first + rec->count <= target->limit &&
+	if (complete && first >= 0 && first + rec->count <= target->room &&
 	    store_data(rec, target->cells + first)) {
 		if (rec->count > 0 && first + rec->count - 1 > *target->highest)
 			*target->highest = static_cast<uint32_t>(first + rec->count - 1);
@@ -235,7 +239,7 @@ int parse_hex_span(const char *line, size_t length, image_cell *cells,
 		   uint32_t limit, uint32_t *segment_base, uint32_t *highest)
 {
 	size_t piece;
-	hex_target target = {cells, 0, limit, highest, 0, 0, 0};
+	hex_target target = {cells, 0, limit, limit, highest, 0, 0, 0};
 	return parse_record(line, line + length, 0, &target, segment_base, &piece);
 }
 
@@ -334,7 +338,7 @@ static int load_lines(FILE *stream, hex_target *target, int verify_checksums,
 int load_hex_lines(FILE *stream, image_cell *cells, int verify_checksums,
 		   uint32_t limit, uint32_t *highest, int64_t lines_before)
 {
-	hex_target target = {cells, 0, limit, highest, 0, 0, 0};
+	hex_target target = {cells, 0, limit, limit, highest, 0, 0, 0};
 	return load_lines(stream, &target, verify_checksums, lines_before, 0);
 }
 
@@ -344,20 +348,27 @@ int load_hex_file(FILE *stream, image_cell *cells, int verify_checksums,
 	return load_hex_lines(stream, cells, verify_checksums, limit, highest, 0);
 }
 
+int load_hex_placed(FILE *stream, image_cell *cells, uint32_t room, int verify_checksums,
+		    uint32_t limit, uint32_t *highest)
+{
+	hex_target target = {cells, 0, limit, room < limit ? room : limit, highest, 0, 0, 0};
+	return load_lines(stream, &target, verify_checksums, 0, 0);
+}
+
 int load_hex_image(FILE *stream, image_cell *cells, uint32_t origin, int verify_checksums,
 		   uint32_t *highest)
 {
 	// The window ends at FFFFFFFFh at the latest.
 	uint64_t room = (uint64_t(1) << 32) - origin;
 	uint32_t limit = room < IMAGE_CELLS ? static_cast<uint32_t>(room) : IMAGE_CELLS;
-	hex_target target = {cells, origin, limit, highest, 0, 0, 0};
+	hex_target target = {cells, origin, limit, limit, highest, 0, 0, 0};
 	return load_lines(stream, &target, verify_checksums, 0, 1);
 }
 
 int hex_lowest_address(FILE *stream, uint64_t *lowest)
 {
 	uint32_t highest = 0;
-	hex_target target = {nullptr, 0, 0, &highest, 0, 1, UINT64_MAX};
+	hex_target target = {nullptr, 0, 0, 0, &highest, 0, 1, UINT64_MAX};
 	if (std::fseek(stream, 0, SEEK_SET) != 0)
 		return 1;
 	load_lines(stream, &target, 0, 0, 0);

@@ -48,7 +48,13 @@ int parse_hex_span(const char *line, size_t length, image_cell *cells,
 int load_hex_file(FILE *stream, image_cell *cells, int verify_checksums,
 		  uint32_t limit, uint32_t *highest);
 
-// The same, with lines_before lines counted already: the first line read is
+// The same for cells that end at room: a byte whose address lies from room
+// on (and below limit) raises *highest but is not stored, as it can never
+// fit; the caller refuses the file by *highest.
+int load_hex_placed(FILE *stream, image_cell *cells, uint32_t room, int verify_checksums,
+		    uint32_t limit, uint32_t *highest);
+
+// The same as load_hex_file, with lines_before lines counted already: the first line read is
 // line lines_before + 1.
 int load_hex_lines(FILE *stream, image_cell *cells, int verify_checksums,
 		   uint32_t limit, uint32_t *highest, int64_t lines_before);

@@ -1,0 +1,78 @@
+// The conversion: a program read as Intel HEX, written as an EEPROM image.
+#include "cli/files.h"
+#include "cli/lay_out.h"
+#include "cli/modes.h"
+#include "hex/hex_write.h"
+#include "image/c_array.h"
+#include "image/raw_binary.h"
+#include "report/diag.h"
+
+// The files of a conversion: expert-mode data (with -e), program, image.
+struct convert_files {
+	FILE *expert;
+	FILE *program;
+	FILE *image;
+};
+
+// Opens the inputs first, as bytes, their line ends being the loader's
+// business, so that a file loads the same on every platform. The output is
+// refused before it is opened, so that nothing is changed on disk, when it
+// is one of the inputs.
+static int open_files(const run_options *opts, convert_files *f)
+{
+	*f = convert_files{nullptr, nullptr, nullptr};
+	if (opts->expert_file != nullptr &&
+	    (f->expert = open_reported(opts->expert_file, "rb")) == nullptr)
+		return 1;
+	if ((f->program = open_reported(opts->program_file, "rb")) != nullptr &&
+	    !refuse_input_as_output(opts->image_file, f->program, f->expert) &&
+	    (f->image = open_reported(opts->image_file,
+				      opts->image_form == FORM_RAW ? "wb" : "wt")) != nullptr)
+		return 0;
+	close_input(f->expert);
+	close_input(f->program);
+	return 1;
+}
+
+// The C array and the raw binary cover the program memory; the Intel HEX
+// output every cell that holds a byte, at base_address onwards. With a fill
+// byte, every cell of the program memory holds one; the raw binary puts its
+// fill byte into each empty cell itself.
+static int write_image(const run_options *opts, FILE *out, image *img)
+{
+	uint32_t size = static_cast<uint32_t>(opts->program_size);
+	int fill = fill_of(opts);
+	if (opts->image_form == FORM_RAW) {
+		write_raw_binary(out, img, size, static_cast<uint8_t>(fill));
+		return 0;
+	}
+	if (fill != NO_FILL)
+		image_fill(img->cells, size, static_cast<uint8_t>(fill));
+	if (opts->image_form == FORM_C_ARRAY) {
+		write_c_array(out, img, size, opts->array_name);
+		return 0;
+	}
+	if (check_hex_address_range(img->cells, opts->base_address, IMAGE_CELLS) != 0) {
+		diag_error("Output addresses exceed FFFFFFFFh");
+		return 1;
+	}
+	write_hex_image(out, img->cells, opts->base_address, IMAGE_CELLS);
+	return 0;
+}
+
+int run_convert(const run_options *opts)
+{
+	convert_files f;
+	if (open_files(opts, &f) != 0)
+		return 1;
+	image *img = image_alloc();
+	int status = 1;
+	if (img == nullptr)
+		diag_error("Out of memory");
+	else if (lay_out(opts, f.expert, f.program, img) == 0)
+		status = write_image(opts, f.image, img);
+	image_free(img);
+	close_input(f.expert);
+	close_input(f.program);
+	return close_reported(f.image, opts->image_file, status);
+}

@@ -1,0 +1,51 @@
+// The boot header and the length header: their cells, and encoding and decoding them.
+#ifndef TARNWICK_HEADER_H
+#define TARNWICK_HEADER_H
+
+#include <cstdint>
+
+#include "image/image.h"
+
+// Cells of the boot header (crystal and clock, start cell, last block), and
+// of the length header (the number of bytes behind it, low byte first).
+constexpr uint32_t BOOT_HEADER_CELLS = 3;
+constexpr uint32_t LENGTH_HEADER_CELLS = 2;
+
+// Crystal codes 0 to 4 and the frequency of each, in MHz.
+constexpr int CRYSTAL_CODES = 5;
+constexpr int CRYSTAL_MHZ[CRYSTAL_CODES] = {4, 8, 12, 16, 20};
+
+// Header cell 0: the crystal code in bits 0 to 2, bit 3 set for the default
+// EEPROM clock (1 MHz and higher) and clear for the slow one (500 kHz), bits
+// 4 to 7 clear.
+constexpr int CRYSTAL_BITS = 0x07;
+constexpr int FAST_CLOCK_BIT = 0x08;
+constexpr int RESERVED_BITS = 0xF0;
+
+// The crystal code for a frequency in MHz, or -1 for an unknown frequency.
+int crystal_code_for(int megahertz);
+
+// Writes the boot header into cells[0 .. 2]: the crystal code (its low three
+// bits) with the clock bit, the start cell, and the block of last_cell, the
+// last cell that header and contents reach (not reduced to 8 bits).
+void encode_boot_header(image_cell *cells, unsigned crystal_code, int slow_clock,
+			uint32_t start_cell, uint32_t last_cell);
+
+// Writes the length header into cells[0 .. 1]: the low 16 bits of length.
+void encode_length_header(image_cell *cells, uint32_t length);
+
+// What the boot header's cells say; -1 in each field whose cell holds no byte.
+struct boot_header {
+	int crystal_code; // bits 0 to 2 of cell 0: 0 to 7
+	int fast_clock;   // bit 3 of cell 0: 1 or 0
+	int reserved;     // bits 4 to 7 of cell 0, in place
+	int start_cell;   // cell 1
+	int last_block;   // cell 2
+};
+
+boot_header decode_boot_header(const image_cell *cells);
+
+// The length that cells 0 and 1 give, or -1 when either holds no byte.
+int32_t decode_length_header(const image_cell *cells);
+
+#endif
