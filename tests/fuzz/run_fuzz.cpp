@@ -22,6 +22,7 @@
 #include "cli/driver.h"
 #include "cli/run_options.h"
 #include "hex/hex_read.h"
+#include "image/header.h"
 #include "image/image.h"
 #include "info_model.h"
 
@@ -168,45 +169,127 @@ static std::vector<int> bytes_of(const std::string &path)
 	return bytes;
 }
 
+// Runs tarnwick with stdout going into *text.
+static int run_captured(const std::vector<std::string> &args, std::string *text)
+{
+	char *report = nullptr;
+	size_t length = 0;
+	FILE *saved = stdout;
+	stdout = open_memstream(&report, &length);
+	int status = run(args);
+	std::fclose(stdout);
+	stdout = saved;
+	text->assign(report, length);
+	std::free(report);
+	return status;
+}
+
+// The conversion's -t, -p, -b, --binary and --fill, in the forms that
+// reading an image back takes, behind the given mode.
+static std::vector<std::string> read_back(const std::vector<std::string> &args, const char *mode)
+{
+	std::vector<std::string> options = {"tarnwick", mode};
+	const char *size = value_of(args, "-p"), *base = value_of(args, "-b");
+	uint32_t address = 0;
+	if (size != nullptr)
+		options.insert(options.end(), {"-p", std::to_string(parse_decimal(size))});
+	if (base != nullptr && parse_hex_argument(base, &address) == 0 && address != 0) {
+		char text[16];
+		std::snprintf(text, sizeof text, "%X", unsigned(address));
+		options.insert(options.end(), {"-b", text});
+	}
+	char fill[16];
+	std::snprintf(fill, sizeof fill, "--fill=%02X", unsigned(fill_of(args, 0)));
+	if (fill_of(args, -1) >= 0)
+		options.push_back(fill);
+	for (const char *flag : {"-t", "--binary"})
+		if (has_flag(args, flag))
+			options.push_back(flag);
+	return options;
+}
+
 // --info with the conversion's -t, -p, -b, --binary and --fill reads the
-// image back without a failed check, and as the model says it must.
-static void check_info(const std::vector<std::string> &args, bool binary)
+// image back without a failed check, and as the model says it must; it
+// returns whether the image holds a program that can be told apart.
+static bool check_info(const std::vector<std::string> &args, bool binary)
 {
 	written_image w{bytes_of(args[args.size() - 2]), {}, 3, has_flag(args, "-s"),
 			has_flag(args, "-t"), binary ? 0xFF : -1};
-	std::vector<std::string> info = {"tarnwick", "--info"};
-	for (const char *option : {"-p", "-b", "--fill"})
-		if (value_of(args, option) != nullptr)
-			info.insert(info.end(), {option, value_of(args, option)});
+	std::vector<std::string> info = read_back(args, "--info");
 	const char *crystal = value_of(args, "-c"), *expert = value_of(args, "-e");
 	if (crystal != nullptr)
 		w.crystal_code = crystal_code_for(parse_decimal(crystal));
 	if (expert != nullptr)
 		w.expert = bytes_of(expert);
 	w.fill = fill_of(args, w.fill);
-	for (const char *flag : {"-t", "--binary"})
-		if (has_flag(args, flag))
-			info.push_back(flag);
 	info.push_back(args.back());
-	char *report = nullptr;
-	size_t length = 0;
-	FILE *saved = stdout;
-	stdout = open_memstream(&report, &length);
-	int status = run(info);
-	std::fclose(stdout);
-	stdout = saved;
-	std::string text(report, length);
-	std::free(report);
+	std::string text;
+	int status = run_captured(info, &text);
 	// A program of fill bytes alone cannot be told from none.
-	check(status == (expected_report(w)["program"] == "none"),
-	      "--info finds fault with an image that tarnwick wrote");
+	bool none = expected_report(w)["program"] == "none";
+	check(status == none, "--info finds fault with an image that tarnwick wrote");
 	check(first_difference(expected_report(w), parse_report(text)).empty(),
 	      "--info reads an image otherwise than it was written");
+	return !none;
+}
+
+// --verify with the conversion's options finds no cell that differs.
+static void check_verify(const std::vector<std::string> &args)
+{
+	std::vector<std::string> verify = read_back(args, "--verify");
+	for (size_t i = 1; i < args.size(); i++)
+		if (args[i] == "-a" || args[i] == "-b" || args[i] == "-p" || args[i] == "--fill")
+			i++;
+		else if (args[i] != "-t" && args[i] != "--binary")
+			verify.push_back(args[i]);
+	check(run(verify) == 0, "--verify finds a cell that differs in the image it lays out");
+}
+
+// The words of a command as a POSIX shell reads them: blanks between
+// words, single quotes, and a backslash before a character.
+static std::vector<std::string> shell_words(const std::string &command)
+{
+	std::vector<std::string> words(1);
+	bool quoted = false;
+	for (size_t i = 0; i < command.size(); i++) {
+		char c = command[i];
+		if (c == '\'' )
+			quoted = !quoted;
+		else if (!quoted && c == '\\' && i + 1 < command.size())
+			words.back() += command[++i];
+		else if (!quoted && c == ' ')
+			words.emplace_back();
+		else
+			words.back() += c;
+	}
+	return words;
+}
+
+// --extract with the conversion's -t, -p, -b, --binary and --fill (and a
+// third name for expert-mode data) succeeds, and the command it prints
+// writes the same image again.
+static void check_extract(const std::vector<std::string> &args)
+{
+	const std::string &image = args.back();
+	std::vector<std::string> extract = read_back(args, "--extract");
+	extract.insert(extract.end(), {image, folder + "/p.hex"});
+	if (value_of(args, "-e") != nullptr && !has_flag(args, "-t"))
+		extract.push_back(folder + "/e.hex");
+	std::string text;
+	check(run_captured(extract, &text) == 0, "--extract refuses an image that tarnwick wrote");
+	size_t at = text.find("command: ");
+	check(at != std::string::npos, "--extract prints no command");
+	std::string line = text.substr(at + 9, text.find('\n', at) - at - 9);
+	bool exists;
+	std::string before = read_file(image, &exists);
+	check(run(shell_words(line)) == 0, "the command that --extract prints fails");
+	check(read_file(image, &exists) == before, "the command that --extract prints writes "
+						   "another image");
 }
 
 static void remove_folder()
 {
-	for (const char *name : {"/in.hex", "/x.hex", "/out.hex"})
+	for (const char *name : {"/in.hex", "/x.hex", "/out.hex", "/p.hex", "/e.hex"})
 		unlink((folder + name).c_str());
 	rmdir(folder.c_str());
 }
@@ -267,8 +350,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 	if (status != 0)
 		check(written.empty(), "a failed run left output behind");
 	bool c_array = written.compare(0, 20, "flash unsigned char ") == 0;
-	if (status == 0 && exists && !c_array)
-		check_info(args, binary);
+	if (status == 0 && exists && !c_array) {
+		check_verify(args);
+		if (check_info(args, binary))
+			check_extract(args);
+	}
 	if (status == 0 && exists && binary)
 		check_raw_binary(args, written); // rewrites the output as Intel HEX
 	else if (status == 0 && exists && !c_array)
