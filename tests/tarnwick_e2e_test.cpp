@@ -321,7 +321,20 @@ const std::string RAW_2 = "\x0B\x03";
 const std::string ONE_IMAGE =
 	"ERROR: Give one image: tarnwick --info [options] <image> (see tarnwick --help)\n";
 const std::string NO_PROGRAM = "ERROR: No cell from cell ";
+const std::string EXPERT_REPORT =
+	"format: Intel HEX\n" + BOOT_16 + "start cell: 5\nlast block: 0\nexpert data: cells 3 to 4\n"
+	"program: cells 5 to 7\nused: 8 of 4096 bytes (0.2%)\ncrc32: F35F75DC\n";
+const std::string NO_DIFFERENCE = "differing cells: 0\n";
 const std::string BAD_BASE = "ERROR: Invalid address for -b: give 0 to FFFFFFFF\n";
+
+// Cells 6 to 17 hold 00h where the layout leaves them empty.
+std::string twelve_differences()
+{
+	std::string err;
+	for (int cell = 6; cell < 16; cell++)
+		err += "ERROR: Cell " + std::to_string(cell) + " holds 00h, expected no byte or FFh\n";
+	return err + "ERROR: 2 more cells differ\n";
+}
 
 // The last line of a report.
 std::string crc32_is(const char *crc)
@@ -444,6 +457,80 @@ const e2e_case INFO_CASES[] = {
 	 "ERROR: The record on line 2 runs past address FFFFFFFFh\n", ABSENT},
 	{"info with stdout closed", {{"e.hex", IMAGE}}, {"--info", "e.hex"}, 1,
 	 "ERROR: Can't write to the standard output\n", ABSENT, RUN_STDOUT_CLOSED},
+	{"verify", {{"in.hex", PROGRAM}, {"e.hex", IMAGE}}, {"--verify", "in.hex", "e.hex"}, 0, "",
+	 ABSENT, 0, nullptr, NO_DIFFERENCE},
+	{"verify a raw read-out that ends early", {{"in.hex", PROGRAM}, {"e.bin", RAW_8.substr(0, 6)}},
+	 {"--verify", "--binary", "-p", "8", "in.hex", "e.bin"}, 0, "", ABSENT, 0, nullptr,
+	 NO_DIFFERENCE},
+	{"verify a changed cell", {{"in.hex", PROGRAM}, {"e.hex", ":060000000B0300020100E9\n"}},
+	 {"--verify", "in.hex", "e.hex"}, 1, "ERROR: Cell 4 holds 01h, expected 00h\n", ABSENT, 0,
+	 nullptr, "differing cells: 1\n"},
+	{"verify the fill byte", {{"in.hex", PROGRAM}, {"e.hex", ":070000000B0300020000FFEA\n"}},
+	 {"--verify", "--fill=00", "-p", "8", "in.hex", "e.hex"}, 1,
+	 "ERROR: Cell 6 holds FFh, expected no byte or 00h\n", ABSENT, 0, nullptr,
+	 "differing cells: 1\n"},
+	{"verify twelve differences", {{"in.hex", PROGRAM}, {"e.bin", RAW_8.substr(0, 6) + std::string(12, '\0')}},
+	 {"--verify", "--binary", "-p", "32", "in.hex", "e.bin"}, 1, twelve_differences(), ABSENT, 0,
+	 nullptr, "differing cells: 12\n"},
+	{"verify refuses -a", {}, {"--verify", "-a", "x", "in.hex", "e.hex"}, 1,
+	 "ERROR: Option -a has no meaning with --verify\n", ABSENT},
+	{"verify a program that fails to load", {{"in.hex", ":03000000020000FA\n"}, {"e.hex", IMAGE}},
+	 {"--verify", "in.hex", "e.hex"}, 1, "ERROR: Checksum error on line 1\n", ABSENT},
+	{"verify takes two names", {}, {"--verify", "in.hex"}, 1,
+	 "ERROR: Give a program and an image: tarnwick --verify [options] <infile> <image> (see "
+	 "tarnwick --help)\n", ABSENT},
+	{"extract", {{"e.hex", ":06000000010300020000F4\n"}}, {"--extract", "e.hex", "out.hex"}, 0, "",
+	 PROGRAM, 0, nullptr,
+	 with(HEX_REPORT, "16 MHz\neeprom clock: 1 MHz and higher", "8 MHz\neeprom clock: 500 kHz") +
+		 "crc32: 74540A51\ncommand: tarnwick -c 8 -s out.hex e.hex\n"},
+	{"extract expert-mode data", {{"e.hex", ":080000000B0500E0E102000025\n"}},
+	 {"--extract", "e.hex", "p.hex", "out.hex"}, 0, "", EXPERT, 0, nullptr,
+	 EXPERT_REPORT + "command: tarnwick -e out.hex p.hex e.hex\n"},
+	{"extract without a name for the data", {{"e.hex", ":080000000B0500E0E102000025\n"}},
+	 {"--extract", "e.hex", "out.hex"}, 1,
+	 "ERROR: The image holds expert-mode data in cells 3 to 4: give a file name for it\n", ABSENT,
+	 0, nullptr, EXPERT_REPORT},
+	{"extract with a name for no data", {{"e.hex", IMAGE}, {"out.hex", KEEP}},
+	 {"--extract", "e.hex", "p.hex", "out.hex"}, 1,
+	 "ERROR: The image holds no expert-mode data: give no third file name\n", KEEP, 0, nullptr,
+	 HEX_REPORT + crc32_is("7AB31BAA")},
+	{"extract a third name behind the length header", {{"e.hex", ":050000000300020000F6\n"}},
+	 {"--extract", "-t", "e.hex", "p.hex", "out.hex"}, 1,
+	 "ERROR: Behind the length header expert-mode data cannot be told from the program: give "
+	 "no third file name\n", ABSENT, 0, nullptr, LENGTH_REPORT + crc32_is("AEF3524C")},
+	{"extract a filled raw image named with a dash", {{"-r e.bin", RAW_8.substr(0, 6) + std::string(2, '\0')}},
+	 {"--extract", "--binary", "-p", "8", "--fill=00", "--", "-r e.bin", "out.hex"}, 0, "",
+	 ":0100000002FD\n" + EOF_RECORD, 0, nullptr,
+	 with(with(RAW_REPORT, "3 to 5", "3 to 3"), "6 of 8 bytes (75.0%)", "4 of 8 bytes (50.0%)") +
+		 "crc32: 73608AC2\ncommand: tarnwick -p 8 --binary --fill=00 -- out.hex '-r e.bin'\n"},
+	{"extract a raw image of another length", {{"e.bin", RAW_8}},
+	 {"--extract", "--binary", "e.bin", "out.hex"}, 1,
+	 "ERROR: 'e.bin' holds 8 bytes, not the 4096 of the program memory (-p)\n", ABSENT, 0, nullptr,
+	 with(RAW_REPORT, "6 of 8 bytes (75.0%)", "6 of 4096 bytes (0.1%)") + crc32_is("7AB31BAA")},
+	{"extract data that ends without a byte",
+	 {{"e.hex", ":050000000B0600E0E129\n:03000600020000F5\n"}, {"out.hex", KEEP}},
+	 {"--extract", "e.hex", "out.hex", "x.hex"}, 1,
+	 "ERROR: Cell 5, the last of the expert-mode data, holds no byte: no conversion lays out "
+	 "this image\n", KEEP, 0, nullptr,
+	 with(with(with(with(EXPERT_REPORT, "cell: 5", "cell: 6"), "3 to 4", "3 to 5"),
+		   "5 to 7\nused: 8", "6 to 8\nused: 9"), "F35F75DC", "E33E618E")},
+	{"extract into the image", {{"e.hex", IMAGE}}, {"--extract", "e.hex", "./e.hex"}, 1,
+	 "ERROR: Output file './e.hex' is also an input file\n", ABSENT, 0, nullptr,
+	 HEX_REPORT + crc32_is("7AB31BAA")},
+	{"info as JSON", {{"e.hex", IMAGE}}, {"--info", "--json", "e.hex"}, 0, "", ABSENT, 0, nullptr,
+	 "{\"format\":\"Intel HEX\",\"header\":\"boot\",\"crystal\":\"16 MHz\",\"eeprom_clock\":"
+	 "\"1 MHz and higher\",\"start_cell\":3,\"last_block\":0,\"expert_data\":\"none\",\"program\":"
+	 "\"cells 3 to 5\",\"used\":\"6 of 4096 bytes (0.1%)\",\"crc32\":\"7AB31BAA\",\"errors\":[]}\n"},
+	{"verify as JSON", {{"in.hex", PROGRAM}, {"e.hex", ":060000000B0300020100E9\n"}},
+	 {"--verify", "--json", "in.hex", "e.hex"}, 1, "ERROR: Cell 4 holds 01h, expected 00h\n",
+	 ABSENT, 0, nullptr, "{\"differing_cells\":1,\"errors\":[\"Cell 4 holds 01h, expected 00h\"]}\n"},
+	{"JSON of a name beyond UTF-8", {}, {"--info", "--json", "\xFF.hex"}, 1,
+	 "ERROR: Can't open '\xFF.hex'\n", ABSENT, LINUX_ONLY, nullptr,
+	 "{\"errors\":[\"Can't open '\\u00FF.hex'\"]}\n"},
+	{"JSON without a mode", {}, {"--json", "in.hex", "out.hex"}, 1,
+	 "ERROR: Option --json needs --info, --verify or --extract\n", ABSENT},
+	{"two modes", {}, {"--info", "--extract", "e.hex"}, 1,
+	 "ERROR: Options --info and --extract cannot be given together\n", ABSENT},
 };
 
 class e2e_test : public testing::TestWithParam<e2e_case> {};
