@@ -49,7 +49,7 @@ static char *put_options(char *p, const run_options *opts, const image *img)
 	if (opts->image_form == FORM_RAW)
 		p += std::sprintf(p, " --binary");
 	int fill = fill_of(opts);
-	if (fill != NO_FILL && !(opts->image_form == FORM_RAW && fill == 0xFF))
+	if (fill != NO_FILL && !(opts->image_form == FORM_RAW && fill == ERASED_BYTE))
 		p += std::sprintf(p, " --fill=%02X", unsigned(fill));
 	return p;
 }

@@ -285,7 +285,7 @@ int fill_of(const run_options *opts)
 {
 	if (opts->fill_byte != NO_FILL)
 		return opts->fill_byte;
-	return opts->image_form == FORM_RAW || opts->mode == MODE_VERIFY ? 0xFF : NO_FILL;
+	return opts->image_form == FORM_RAW || opts->mode == MODE_VERIFY ? ERASED_BYTE : NO_FILL;
 }
 
 int asks_for_version(int argc, char **argv)

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "image/image.h"
+
 // Largest program memory size that -p accepts: the whole image.
 constexpr int32_t MAX_PROGRAM_SIZE = 65536;
 
@@ -14,9 +16,6 @@ enum { MODE_CONVERT = 0, MODE_INFO, MODE_VERIFY, MODE_EXTRACT };
 
 // Forms of the image file: Intel HEX, a C array (written only), raw bytes.
 enum { FORM_HEX = 0, FORM_C_ARRAY = 1, FORM_RAW = 2 };
-
-// fill_byte when --fill was not given.
-constexpr int NO_FILL = -1;
 
 struct run_options {
 	int mode;                 // MODE_
@@ -56,8 +55,9 @@ int scan_options(int argc, char **argv, run_options *opts);
 // argv itself is left as it is.
 int asks_for_version(int argc, char **argv);
 
-// The byte that a cell without one stands for: the --fill byte; else FFh,
-// the erased value, for a raw image and for --verify; else NO_FILL.
+// The byte that a cell without one stands for: the --fill byte; else
+// ERASED_BYTE for a raw image and for --verify; else NO_FILL. The one
+// place where the default fill is worked out.
 int fill_of(const run_options *opts);
 
 // Reads a decimal integer as atoi does (leading white space, an optional

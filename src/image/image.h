@@ -12,6 +12,13 @@ constexpr int32_t EMPTY_CELL = -1;
 
 typedef int32_t image_cell;
 
+// The byte of an erased EEPROM cell, which a cell without a byte holds on
+// the chip.
+constexpr uint8_t ERASED_BYTE = 0xFF;
+
+// A fill byte that is none: a cell without a byte stays without one.
+constexpr int NO_FILL = -1;
+
 // One EEPROM image. The cell index is the EEPROM address.
 struct image {
 	image_cell cells[IMAGE_CELLS];

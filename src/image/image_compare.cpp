@@ -6,10 +6,6 @@
 // 16: GCC checks a block of 16 one cell at a time, one of 64 four at a time.
 constexpr uint32_t COMPARE_BLOCK_CELLS = 64;
 
-// The byte that an EEPROM holds from the program memory size on where the
-// layout leaves a cell empty: that of an erased cell.
-constexpr uint8_t ERASED_BYTE = 0xFF;
-
 // Where the differences go and how many were found.
 struct difference_list {
 	cell_difference *diffs;

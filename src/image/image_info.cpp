@@ -17,7 +17,7 @@ image_facts facts_of(const image *img, const info_request *request)
 {
 	image_facts f;
 	f.extent = static_cast<int32_t>(image_used_end(img->cells, IMAGE_CELLS));
-	f.lenient = request->raw || request->fill != INFO_NO_FILL;
+	f.lenient = request->raw || request->fill != NO_FILL;
 	f.last = f.extent - 1;
 	// Trailing cells that hold the fill byte, or none, are not in use.
 	while (f.lenient && f.last >= 0 &&
@@ -80,7 +80,7 @@ static void put_used(report *r, const image_facts *f, int32_t program_size)
 // where no byte is known.
 static void put_crc32(report *r, const image *img, const info_request *request)
 {
-	int fill = request->fill == INFO_NO_FILL ? 0xFF : request->fill;
+	int fill = request->fill == NO_FILL ? ERASED_BYTE : request->fill;
 	uint32_t crc = image_crc32(img, static_cast<uint32_t>(request->program_size),
 				   static_cast<uint8_t>(fill));
 	char text[16];

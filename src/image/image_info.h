@@ -9,13 +9,10 @@
 #include "image/image.h"
 #include "report/report.h"
 
-// fill when the image has no fill byte.
-constexpr int INFO_NO_FILL = -1;
-
 // How the image was read, and what it is checked against.
 struct info_request {
 	int raw;              // 1: read as raw bytes, else as Intel HEX
-	int fill;             // 0 to 255: the byte of the unused cells, or INFO_NO_FILL
+	int fill;             // 0 to 255: the byte of the unused cells, or NO_FILL
 	int length_header;    // 1: the two-byte length header, else the boot header
 	int32_t program_size; // the program memory size, above 0
 	uint32_t base;        // the address of cell 0 (-b), 0 when none was given

@@ -66,7 +66,7 @@ int unpack_image(const image *img, const info_request *request, image_parts *par
 				     LENGTH_HEADER_CELLS, LENGTH_HEADER_CELLS};
 	else
 		boot_parts(&f, parts);
-	if (!request->raw && request->fill != INFO_NO_FILL && check_filled(img, request) != 0)
+	if (!request->raw && request->fill != NO_FILL && check_filled(img, request) != 0)
 		return 1;
 	return check_rebuild(img, request, parts);
 }
