@@ -148,25 +148,51 @@ static int check_outputs(const run_options *opts)
 	return failed;
 }
 
-// Writes cells[first .. end) of img to the named file as Intel HEX, address
-// 0 at cell first.
-static int write_part(const char *name, const image *img, uint32_t first, uint32_t end)
+// Two names of a file that did not exist may still name one file, which
+// only shows once the first has been created.
+static int refuse_created_twin(const run_options *opts, FILE *program)
 {
-	FILE *out = open_reported(name, "wt");
-	if (out == nullptr)
-		return 1;
-	write_hex_image(out, img->cells + first, 0, end - first);
-	return close_reported(out, name, 0);
+	if (!is_same_file(opts->expert_file, program))
+		return 0;
+	diag_error("Output files '%s' and '%s' are one file", opts->program_file, opts->expert_file);
+	return 1;
 }
 
+// Writes cells[first .. end) of img to out as Intel HEX, address 0 at cell
+// first, and reports by name when it could not be written completely.
+static int write_part(FILE *out, const char *name, const image *img, uint32_t first,
+		      uint32_t end)
+{
+	write_hex_image(out, img->cells + first, 0, end - first);
+	if (std::fflush(out) == 0 && std::ferror(out) == 0)
+		return 0;
+	diag_error("Can't write '%s'", name);
+	return 1;
+}
+
+// Opens both outputs before writing either, and keeps them only when both
+// were written completely: after any failure both are left empty.
 static int write_parts(const run_options *opts, const image_parts *parts, const image *img)
 {
-	if (check_outputs(opts) != 0 ||
-	    write_part(opts->program_file, img, parts->program_first, parts->program_end) != 0)
+	if (check_outputs(opts) != 0)
 		return 1;
-	return opts->expert_file == nullptr
-		       ? 0
-		       : write_part(opts->expert_file, img, parts->expert_first, parts->expert_end);
+	FILE *program = open_reported(opts->program_file, "wt"), *expert = nullptr;
+	int failed = program == nullptr;
+	if (!failed && opts->expert_file != nullptr)
+		failed = refuse_created_twin(opts, program) ||
+			 (expert = open_reported(opts->expert_file, "wt")) == nullptr;
+	if (!failed) {
+		failed = write_part(program, opts->program_file, img, parts->program_first,
+				    parts->program_end);
+		if (expert != nullptr)
+			failed |= write_part(expert, opts->expert_file, img, parts->expert_first,
+					     parts->expert_end);
+	}
+	if (program != nullptr)
+		failed = close_reported(program, opts->program_file, failed);
+	if (expert != nullptr)
+		failed = close_reported(expert, opts->expert_file, failed);
+	return failed;
 }
 
 int run_extract(const run_options *opts)
@@ -178,7 +204,9 @@ int run_extract(const run_options *opts)
 	int status = 1;
 	if (img == nullptr)
 		diag_error("Out of memory");
-	else if (take_apart(opts, &r, img, &parts) == 0 && write_parts(opts, &parts, img) == 0) {
+	// The report must have reached stdout before any file is written.
+	else if (take_apart(opts, &r, img, &parts) == 0 && std::fflush(stdout) == 0 &&
+		 std::ferror(stdout) == 0 && write_parts(opts, &parts, img) == 0) {
 		put_command(&r, opts, img);
 		status = 0;
 	}
