@@ -27,7 +27,7 @@ static int run_mode(const run_options *opts, int stdout_closed)
 		return run_convert(opts);
 	if (stdout_closed)
 		return finish_stdout(1, stdout_closed);
-	int status = opts->mode == MODE_INFO     ? run_inspect(opts)
+	int status = opts->mode == MODE_INFO     ? run_info(opts)
 		     : opts->mode == MODE_VERIFY ? run_verify(opts)
 						 : run_extract(opts);
 	return finish_stdout(status, 0);

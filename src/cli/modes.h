@@ -11,7 +11,7 @@
 int run_convert(const run_options *opts);
 
 // --info: reads the image back, reports on stdout what it holds, checks it.
-int run_inspect(const run_options *opts);
+int run_info(const run_options *opts);
 
 // --verify: lays out the program as a conversion would, reads the image
 // back and compares the two, reporting the cells that differ.

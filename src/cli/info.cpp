@@ -5,7 +5,7 @@
 #include "report/diag.h"
 #include "report/report.h"
 
-int run_inspect(const run_options *opts)
+int run_info(const run_options *opts)
 {
 	report r;
 	report_begin(&r, stdout, opts->json);
