@@ -36,13 +36,13 @@ static char *put_word(char *p, const char *text)
 static char *put_options(char *p, const run_options *opts, const image *img)
 {
 	boot_header h = decode_boot_header(img->cells);
-	if (!opts->length_header && CRYSTAL_MHZ[h.crystal_code] != CRYSTAL_MHZ[3])
+	if (!opts->length_header && h.crystal_code != DEFAULT_CRYSTAL_CODE)
 		p += std::sprintf(p, " -c %d", CRYSTAL_MHZ[h.crystal_code]);
 	if (!opts->length_header && h.fast_clock == 0)
 		p += std::sprintf(p, " -s");
 	if (opts->length_header)
 		p += std::sprintf(p, " -t");
-	if (opts->program_size != 4096)
+	if (opts->program_size != DEFAULT_PROGRAM_SIZE)
 		p += std::sprintf(p, " -p %d", int(opts->program_size));
 	if (opts->image_form == FORM_HEX && opts->base_address != 0)
 		p += std::sprintf(p, " -b %X", unsigned(opts->base_address));
@@ -54,8 +54,9 @@ static char *put_options(char *p, const run_options *opts, const image *img)
 	return p;
 }
 
-// Puts "tarnwick [options] [-e expert] [--] program image" into the report.
-static void put_command(report *r, const run_options *opts, const image *img)
+// Puts "tarnwick [options] [-e expert] [--] program image" into the report;
+// returns 1 when there is no memory for it.
+static int put_command(report *r, const run_options *opts, const image *img)
 {
 	const char *names[] = {opts->expert_file, opts->program_file, opts->image_file};
 	size_t size = 128;
@@ -64,7 +65,7 @@ static void put_command(report *r, const run_options *opts, const image *img)
 	char *command = static_cast<char *>(std::malloc(size));
 	if (command == nullptr) {
 		diag_error("Out of memory");
-		return;
+		return 1;
 	}
 	char *p = put_options(std::strcpy(command, "tarnwick") + 8, opts, img);
 	if (opts->expert_file != nullptr)
@@ -75,6 +76,7 @@ static void put_command(report *r, const run_options *opts, const image *img)
 	*p = '\0';
 	report_text(r, "command", command);
 	std::free(command);
+	return 0;
 }
 
 // A third file name exactly when the image holds expert-mode data, which
@@ -206,10 +208,8 @@ int run_extract(const run_options *opts)
 		diag_error("Out of memory");
 	// The report must have reached stdout before any file is written.
 	else if (take_apart(opts, &r, img, &parts) == 0 && std::fflush(stdout) == 0 &&
-		 std::ferror(stdout) == 0 && write_parts(opts, &parts, img) == 0) {
-		put_command(&r, opts, img);
-		status = 0;
-	}
+		 std::ferror(stdout) == 0 && write_parts(opts, &parts, img) == 0)
+		status = put_command(&r, opts, img);
 	report_end(&r);
 	image_free(img);
 	return status;

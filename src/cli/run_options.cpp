@@ -55,8 +55,8 @@ static void set_defaults(run_options *opts)
 	*opts = run_options{};
 	opts->mode = MODE_CONVERT;
 	opts->verify_checksums = 1;
-	opts->program_size = 4096;
-	opts->crystal_code = 3;
+	opts->program_size = DEFAULT_PROGRAM_SIZE;
+	opts->crystal_code = DEFAULT_CRYSTAL_CODE;
 	opts->image_form = FORM_HEX;
 	opts->fill_byte = NO_FILL;
 }

@@ -6,8 +6,10 @@
 
 #include "image/image.h"
 
-// Largest program memory size that -p accepts: the whole image.
+// Largest program memory size that -p accepts: the whole image; and the
+// size of a run without -p.
 constexpr int32_t MAX_PROGRAM_SIZE = 65536;
+constexpr int32_t DEFAULT_PROGRAM_SIZE = 4096;
 
 // What a run does: convert a program into an image (the default), or read
 // an image back: report on it (--info), compare it with the image of a

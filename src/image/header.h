@@ -15,6 +15,9 @@ constexpr uint32_t LENGTH_HEADER_CELLS = 2;
 constexpr int CRYSTAL_CODES = 5;
 constexpr int CRYSTAL_MHZ[CRYSTAL_CODES] = {4, 8, 12, 16, 20};
 
+// The crystal code of a run without -c: 16 MHz.
+constexpr int DEFAULT_CRYSTAL_CODE = 3;
+
 // Header cell 0: the crystal code in bits 0 to 2, bit 3 set for the default
 // EEPROM clock (1 MHz and higher) and clear for the slow one (500 kHz), bits
 // 4 to 7 clear.
