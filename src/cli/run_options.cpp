@@ -10,6 +10,7 @@
 #include <getopt.h>
 
 #include "cli/usage.h"
+#include "hex/hex_digits.h"
 #include "image/header.h"
 #include "report/diag.h"
 
@@ -126,12 +127,13 @@ int parse_fill_byte(const char *text)
 	}
 	if (n < 1 || n > 2)
 		return -1;
+	static constexpr hex_digit_table DIGITS{};
 	int value = 0;
 	for (size_t i = 0; i < n; i++) {
-		int c = static_cast<unsigned char>(text[i]);
-		if (!std::isxdigit(c))
+		int digit = DIGITS.value[static_cast<unsigned char>(text[i])];
+		if (digit < 0)
 			return -1;
-		value = value << 4 | (std::isdigit(c) ? c - '0' : std::tolower(c) - 'a' + 10);
+		value = value << 4 | digit;
 	}
 	return value;
 }
