@@ -36,14 +36,17 @@ static void bm_load_hex_file(benchmark::State &state)
 {
 	image *img = full_image();
 	std::string text = full_text(img);
+	static line_reader reader;
+	read_window w = {img->cells, 0, IMAGE_CELLS, 1, MISFIT_MEMORY, 0, "full"};
 	for (auto _ : state) {
 		FILE *in = fmemopen(&text[0], text.size(), "r");
-		uint32_t highest = 0;
-		int status = load_hex_file(in, img->cells, 1, IMAGE_CELLS, &highest);
+		read_result r;
+		line_reader_init(&reader, in);
+		int status = read_hex(&reader, &w, &r);
 		std::fclose(in);
-		if (status != HEX_OK || highest != 65532)
+		if (status != READ_OK || r.highest != 65532)
 			state.SkipWithError("the image did not load");
-		benchmark::DoNotOptimize(img->cells[highest]);
+		benchmark::DoNotOptimize(img->cells[r.highest]);
 	}
 	state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(text.size()));
 	image_free(img);

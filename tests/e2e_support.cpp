@@ -2,6 +2,7 @@
 #include "e2e_support.h"
 
 #include <csignal>
+#include <dirent.h>
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
@@ -15,16 +16,16 @@
 // The unprivileged user and group of Debian, "nobody" and "nogroup".
 constexpr uid_t NOBODY = 65534;
 
-// Full data records of the bytes 00h, 01h, ... from address 0 to count - 1.
-std::string records_of(unsigned count)
+std::string records_of(const std::string &bytes)
 {
 	std::string text;
-	for (unsigned address = 0; address < count; address += 16) {
+	for (unsigned address = 0; address < bytes.size(); address += 16) {
+		unsigned count = bytes.size() - address < 16 ? unsigned(bytes.size() - address) : 16;
 		char record[48];
-		unsigned sum = 16 + (address >> 8) + (address & 0xFF);
-		int n = std::snprintf(record, sizeof record, ":10%04X00", address);
-		for (unsigned i = 0; i < 16; i++) {
-			unsigned byte = (address + i) & 0xFF;
+		unsigned sum = count + (address >> 8) + (address & 0xFF);
+		int n = std::snprintf(record, sizeof record, ":%02X%04X00", count, address);
+		for (unsigned i = 0; i < count; i++) {
+			unsigned byte = static_cast<unsigned char>(bytes[address + i]);
 			sum += byte;
 			n += std::snprintf(record + n, sizeof record - n, "%02X", byte);
 		}
@@ -32,6 +33,14 @@ std::string records_of(unsigned count)
 		text += record;
 	}
 	return text;
+}
+
+std::string records_of(unsigned count)
+{
+	std::string bytes;
+	for (unsigned address = 0; address < count; address++)
+		bytes += char(address & 0xFF);
+	return records_of(bytes);
 }
 
 std::string version_banner()
@@ -119,6 +128,18 @@ scratch_dir::~scratch_dir()
 void scratch_dir::write(const std::string &name, const std::string &content) const
 {
 	std::ofstream(path(name), std::ios::binary) << content;
+}
+
+std::vector<std::string> scratch_dir::staged_names() const
+{
+	std::vector<std::string> names;
+	DIR *folder = opendir(dir_.c_str());
+	for (struct dirent *entry; folder != nullptr && (entry = readdir(folder)) != nullptr;)
+		if (std::string(entry->d_name).find(".tarnwick-") != std::string::npos)
+			names.push_back(entry->d_name);
+	if (folder != nullptr)
+		closedir(folder);
+	return names;
 }
 
 std::string scratch_dir::read(const std::string &name) const

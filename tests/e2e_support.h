@@ -47,6 +47,9 @@ public:
 	~scratch_dir();
 	std::string path(const std::string &name) const { return dir_ + "/" + name; }
 	void write(const std::string &name, const std::string &content) const;
+	// The names in the folder that a run may have left behind: those of the
+	// new files that --extract puts in place.
+	std::vector<std::string> staged_names() const;
 	// The file's bytes, or "<absent>" when there is no such file.
 	std::string read(const std::string &name) const;
 	// Runs tarnwick (argv[0] "tarnwick") with the folder as working
@@ -60,8 +63,12 @@ private:
 	std::string dir_;
 };
 
-// Intel HEX text of full data records holding the bytes 00h, 01h, ... (the
-// low byte of each address) from address 0 to count - 1.
+// Intel HEX text of data records of 16 bytes (the last one holding the
+// rest) that hold the bytes from address 0 on.
+std::string records_of(const std::string &bytes);
+
+// The same of the bytes 00h, 01h, ... (the low byte of each address) from
+// address 0 to count - 1.
 std::string records_of(unsigned count);
 
 // The banner line, "tarnwick version " and the build's version (as the

@@ -1,5 +1,6 @@
-// Tests of the Intel HEX loader: single records and whole files.
+// Tests of the text readers, Intel HEX and S-record: records and whole files into a window.
 #include "hex/hex_read.h"
+#include "hex/srec_read.h"
 
 #include <gtest/gtest.h>
 
@@ -15,109 +16,18 @@
 
 namespace {
 
-struct line_case {
+struct read_case {
 	const char *name;
-	std::string line;
-	uint32_t base_before;
-	int status;
-	uint32_t highest;
-	uint32_t base_after;
-	std::vector<std::pair<uint32_t, int>> stored;
-};
-
-void PrintTo(const line_case &c, std::ostream *os)
-{
-	*os << c.name;
-}
-
-const line_case LINE_CASES[] = {
-	{"data", ":03000000020000FB", 0, HEX_OK, 2, 0, {{0, 2}, {1, 0}, {2, 0}}},
-	{"lower case, blanks, CR LF", "  \t:03000000020000fb\r\n", 0, HEX_OK, 2, 0,
-	 {{0, 2}, {1, 0}, {2, 0}}},
-	{"trailing text ignored", ":01001000559A junk", 0, HEX_OK, 0x10, 0, {{0x10, 0x55}}},
-	{"checksum mismatch keeps bytes", ":03000000020000FA", 0, HEX_CHECKSUM_ERROR, 2,
-	 0, {{0, 2}, {1, 0}, {2, 0}}},
-	{"empty data record", ":0000000000", 0, HEX_OK, 0, 0, {}},
-	{"end of file", ":00000001FF", 0, HEX_OK, 0, 0, {}},
-	{"segment address", ":020000020100FB", 0, HEX_OK, 0, 0x1000, {}},
-	{"segment address of count 0", ":000000020100FD", 0, HEX_BAD_FORMAT, 0, 0, {}},
-	{"segment address of count 3", ":03000002000100FA", 0, HEX_BAD_FORMAT, 0, 0, {}},
-	{"linear address of count 1", ":010000040001FA", 0, HEX_BAD_FORMAT, 0, 0, {}},
-	{"end of file with a byte", ":0100000100FE", 0, HEX_BAD_FORMAT, 0, 0, {}},
-	{"end of file of count FFh", ":FF00000100", 0, HEX_BAD_FORMAT, 0, 0, {}},
-	{"segment base applies", ":01000000AA55", 0x1000, HEX_OK, 0x1000, 0x1000,
-	 {{0x1000, 0xAA}}},
-	{"linear address 0", ":020000040000FA", 0x1000, HEX_OK, 0, 0, {}},
-	{"linear address 1", ":020000040001F9", 0, HEX_OK, 0, 0x10000, {}},
-	{"data beyond linear base", ":01000000AA55", 0x10000, HEX_DOES_NOT_FIT, 0,
-	 0x10000, {}},
-	{"no wrap at top base", ":0100FF00AA56", 0xFFFF0000, HEX_DOES_NOT_FIT, 0,
-	 0xFFFF0000, {}},
-	{"start segment", ":0400000312345678E5", 0, HEX_OK, 0, 0, {}},
-	{"start linear", ":0400000512345678E3", 0, HEX_OK, 0, 0, {}},
-	{"straddles the limit", ":02FFFF00AABB9B", 0, HEX_DOES_NOT_FIT, 0xFFFF, 0,
-	 {{0xFFFF, 0xAA}}},
-	{"misfit ends before checksum", ":02FFFF00AABB", 0, HEX_DOES_NOT_FIT, 0xFFFF, 0,
-	 {{0xFFFF, 0xAA}}},
-	{"unknown type", ":00000006FA", 0, HEX_BAD_FORMAT, 0, 0, {}},
-	{"empty line", "", 0, HEX_BAD_FORMAT, 0, 0, {}},
-	{"white space only", " \t\r\n", 0, HEX_BAD_FORMAT, 0, 0, {}},
-	{"no colon", "03000000020000FB", 0, HEX_BAD_FORMAT, 0, 0, {}},
-	{"short prefix", ":030000", 0, HEX_BAD_FORMAT, 0, 0, {}},
-	{"blank in prefix", ": 3000000020000FB", 0, HEX_BAD_FORMAT, 0, 0, {}},
-	{"sign in count", ":+3000000020000FB", 0, HEX_BAD_FORMAT, 0, 0, {}},
-	{"x in data", ":030000000x0000FB", 0, HEX_BAD_FORMAT, 0, 0, {}},
-	{"line ends in data", ":0300000002", 0, HEX_BAD_FORMAT, 0, 0, {{0, 2}}},
-	{"odd digits", ":03000000020000F", 0, HEX_BAD_FORMAT, 2, 0, {{0, 2}, {1, 0}, {2, 0}}},
-	{"no checksum", ":00000001", 0, HEX_BAD_FORMAT, 0, 0, {}},
-	{"short segment value", ":0200000201", 0, HEX_BAD_FORMAT, 0, 0, {}},
-	{"short start record", ":04000003123456", 0, HEX_BAD_FORMAT, 0, 0, {}},
-};
-
-class parse_line_test : public testing::TestWithParam<line_case> {};
-
-TEST_P(parse_line_test, status_cells_and_base)
-{
-	const line_case &c = GetParam();
-	scoped_image img;
-	uint32_t base = c.base_before;
-	uint32_t highest = 0;
-
-	EXPECT_EQ(c.status, parse_hex_line(c.line.c_str(), img.cells(), IMAGE_CELLS,
-					   &base, &highest));
-	EXPECT_EQ(c.highest, highest);
-	EXPECT_EQ(c.base_after, base);
-	size_t used = 0;
-	for (uint32_t i = 0; i < IMAGE_CELLS; i++)
-		used += img.cells()[i] != EMPTY_CELL;
-	EXPECT_EQ(c.stored.size(), used);
-	for (const auto &cell : c.stored)
-		EXPECT_EQ(cell.second, img.cells()[cell.first]) << cell.first;
-}
-
-INSTANTIATE_TEST_SUITE_P(records, parse_line_test, testing::ValuesIn(LINE_CASES),
-			 case_name());
-
-TEST(parse_line, limit_below_image)
-{
-	scoped_image img;
-	uint32_t base = 0, highest = 0;
-	EXPECT_EQ(HEX_DOES_NOT_FIT,
-		  parse_hex_line(":020FFF00AABB8B", img.cells(), 0x1000, &base, &highest));
-	EXPECT_EQ(0xAA, img.cells()[0xFFF]);
-	EXPECT_EQ(EMPTY_CELL, img.cells()[0x1000]);
-}
-
-struct file_case {
-	const char *name;
+	file_reader read;
 	std::string text;
-	int verify;
 	int status;
+	std::vector<std::pair<uint32_t, int>> stored;
 	std::string messages;
-	uint32_t highest;
+	int verify = 1;
+	uint32_t size = IMAGE_CELLS; // of the window, from address 0
 };
 
-void PrintTo(const file_case &c, std::ostream *os)
+void PrintTo(const read_case &c, std::ostream *os)
 {
 	*os << c.name;
 }
@@ -127,90 +37,145 @@ std::string padded(const std::string &record, size_t width)
 	return record + std::string(width - record.size(), ' ');
 }
 
-const file_case FILE_CASES[] = {
-	{"empty file", "", 1, HEX_OK, "", 0},
-	{"two records", ":03000000020000FB\n:00000001FF\n", 1, HEX_OK, "", 2},
-	{"no final newline", ":03000000020000FA", 1, HEX_CHECKSUM_ERROR,
-	 "ERROR: Checksum error on line 1\n", 2},
-	{"checksum ignored", ":03000000020000FA\n", 0, HEX_OK, "", 2},
-	{"checksum errors go on", ":0100000001FF\n:0100100002FF\n:00000001FF\n", 1,
-	 HEX_CHECKSUM_ERROR,
-	 "ERROR: Checksum error on line 1\nERROR: Checksum error on line 2\n", 0x10},
-	{"data after end record", ":00000001FF\n:0100200011CE\n", 1, HEX_OK, "", 0x20},
-	{"trailing empty line", ":00000001FF\n\n", 1, HEX_BAD_FORMAT,
-	 "ERROR: Invalid Intel hex format on line 2\n", 0},
-	{"does not fit", ":0100000011EE\n:0110000022CD\n", 1, HEX_DOES_NOT_FIT,
-	 "ERROR: Hex file contents does not fit into available memory", 0},
-	{"checksum then misfit", ":0100000011EF\n:0110000022CD\n", 1, HEX_DOES_NOT_FIT,
-	 "ERROR: Checksum error on line 1\n"
-	 "ERROR: Hex file contents does not fit into available memory", 0},
-	{"999 characters then newline", padded(":00000001FF", 999) + "\n", 1,
-	 HEX_BAD_FORMAT, "ERROR: Invalid Intel hex format on line 2\n", 0},
-	{"998 characters then newline", padded(":00000001FF", 998) + "\n", 1, HEX_OK, "", 0},
-	{"pieces are lines", padded(":00000001FF", 999) + padded(":00000001FF", 999) +
-				     "\n\n", 1, HEX_BAD_FORMAT,
-	 "ERROR: Invalid Intel hex format on line 3\n", 0},
-	{"NUL inside a record", std::string(":0300") + '\0' + "00020000FB\n", 1, HEX_BAD_FORMAT,
-	 "ERROR: Invalid Intel hex format on line 1\n", 0},
-	{"NUL after the checksum", std::string(":00000001FF\0junk\n", 17), 1, HEX_OK, "", 0},
-	{"unknown type on line 2", ":00000001FF\n:00000006FA\n", 1, HEX_BAD_FORMAT,
-	 "ERROR: Invalid Intel hex format on line 2\n", 0},
-	{"record cut by the piece", std::string(989, ' ') + ":00000001FF\n", 1, HEX_BAD_FORMAT,
-	 "ERROR: Invalid Intel hex format on line 1\n", 0},
-	{"highest kept", ":010FFD00AA49\n:100FED00000102030405060708090A0B0C0D0E0F7C\n", 1, HEX_OK,
-	 "", 0xFFD},
-	{"lone CR after a cut record ends its line",
-	 padded(":00000001FF", 999) + "  \r:00000001FF\n", 1, HEX_BAD_FORMAT,
-	 "ERROR: Invalid Intel hex format on line 2\n", 0},
+const std::string BAD = "ERROR: Invalid Intel hex format on line ";
+const std::string BAD_S = "ERROR: Invalid S-record format on line ";
+const std::string SUM = "ERROR: Checksum error on line ";
+const std::string NO_FIT = "ERROR: Hex file contents does not fit into available memory";
+const std::vector<std::pair<uint32_t, int>> BYTES_020000 = {{0, 2}, {1, 0}, {2, 0}};
+
+// Intel HEX: each record type and each malformed field; every rule of the
+// lines shared by both forms; then S-record: each record type and rule.
+const read_case READ_CASES[] = {
+	{"data", read_hex, ":03000000020000FB", READ_OK, BYTES_020000, ""},
+	{"lower case, blanks, CR LF", read_hex, "  \t:03000000020000fb\r\n", READ_OK, BYTES_020000, ""},
+	{"trailing text ignored", read_hex, ":01001000559A junk", READ_OK, {{0x10, 0x55}}, ""},
+	{"checksum mismatch keeps bytes", read_hex, ":03000000020000FA", READ_CHECKSUM_ERROR,
+	 BYTES_020000, SUM + "1\n"},
+	{"checksum ignored", read_hex, ":03000000020000FA\n", READ_OK, BYTES_020000, "", 0},
+	{"empty data record", read_hex, ":0000000000", READ_OK, {}, ""},
+	{"end of file", read_hex, ":00000001FF", READ_OK, {}, ""},
+	{"segment base applies", read_hex, ":020000020100FB\n:01000000AA55", READ_OK, {{0x1000, 0xAA}}, ""},
+	{"segment address of count 0", read_hex, ":000000020100FD", READ_BAD_FORMAT, {}, BAD + "1\n"},
+	{"segment address of count 3", read_hex, ":03000002000100FA", READ_BAD_FORMAT, {}, BAD + "1\n", 0},
+	{"linear address of count 1", read_hex, ":010000040001FA", READ_BAD_FORMAT, {}, BAD + "1\n"},
+	{"end of file with a byte", read_hex, ":0100000100FE", READ_BAD_FORMAT, {}, BAD + "1\n"},
+	{"end of file of count FFh", read_hex, ":FF00000100", READ_BAD_FORMAT, {}, BAD + "1\n"},
+	{"linear address 0 resets the base", read_hex, ":020000020100FB\n:020000040000FA\n:01000000AA55",
+	 READ_OK, {{0, 0xAA}}, ""},
+	{"data beyond linear base", read_hex, ":020000040001F9\n:01000000AA55", READ_DOES_NOT_FIT, {},
+	 NO_FIT},
+	{"no wrap at top base", read_hex, ":02000004FFFFFC\n:0100FF00AA56", READ_DOES_NOT_FIT, {}, NO_FIT},
+	{"start segment", read_hex, ":0400000312345678E5", READ_OK, {}, ""},
+	{"start linear", read_hex, ":0400000512345678E3", READ_OK, {}, ""},
+	{"straddles the window", read_hex, ":02FFFF00AABB9B", READ_DOES_NOT_FIT, {{0xFFFF, 0xAA}}, NO_FIT},
+	{"misfit ends before checksum", read_hex, ":02FFFF00AABB", READ_DOES_NOT_FIT, {{0xFFFF, 0xAA}},
+	 NO_FIT},
+	{"window below the image", read_hex, ":020FFF00AABB8B", READ_DOES_NOT_FIT, {{0xFFF, 0xAA}}, NO_FIT,
+	 1, 0x1000},
+	{"unknown type", read_hex, ":00000006FA", READ_BAD_FORMAT, {}, BAD + "1\n"},
+	{"empty line", read_hex, "\n", READ_BAD_FORMAT, {}, BAD + "1\n"},
+	{"white space only", read_hex, " \t\r\n", READ_BAD_FORMAT, {}, BAD + "1\n"},
+	{"no colon", read_hex, "03000000020000FB", READ_BAD_FORMAT, {}, BAD + "1\n"},
+	{"short prefix", read_hex, ":030000", READ_BAD_FORMAT, {}, BAD + "1\n"},
+	{"blank in prefix", read_hex, ": 3000000020000FB", READ_BAD_FORMAT, {}, BAD + "1\n"},
+	{"sign in count", read_hex, ":+3000000020000FB", READ_BAD_FORMAT, {}, BAD + "1\n"},
+	{"x in data", read_hex, ":030000000x0000FB", READ_BAD_FORMAT, {}, BAD + "1\n"},
+	{"line ends in data", read_hex, ":0300000002", READ_BAD_FORMAT, {{0, 2}}, BAD + "1\n"},
+	{"odd digits", read_hex, ":03000000020000F", READ_BAD_FORMAT, BYTES_020000, BAD + "1\n"},
+	{"no checksum", read_hex, ":00000001", READ_BAD_FORMAT, {}, BAD + "1\n"},
+	{"short segment value", read_hex, ":0200000201", READ_BAD_FORMAT, {}, BAD + "1\n"},
+	{"short start record", read_hex, ":04000003123456", READ_BAD_FORMAT, {}, BAD + "1\n"},
+	{"empty file", read_hex, "", READ_OK, {}, ""},
+	{"checksum errors go on", read_hex, ":0100000001FF\n:0100100002FF\n:00000001FF\n",
+	 READ_CHECKSUM_ERROR, {{0, 1}, {0x10, 2}}, SUM + "1\n" + SUM + "2\n"},
+	{"data after end record", read_hex, ":00000001FF\n:0100200011CE\n", READ_OK, {{0x20, 0x11}}, ""},
+	{"trailing empty line", read_hex, ":00000001FF\n\n", READ_BAD_FORMAT, {}, BAD + "2\n"},
+	{"checksum then misfit", read_hex, ":0100000011EF\n:0110000022CD\n", READ_DOES_NOT_FIT,
+	 {{0, 0x11}}, SUM + "1\n" + NO_FIT, 1, 0x1000},
+	{"999 characters then newline", read_hex, padded(":00000001FF", 999) + "\n",
+	 READ_BAD_FORMAT, {}, BAD + "2\n"},
+	{"998 characters then newline", read_hex, padded(":00000001FF", 998) + "\n", READ_OK, {}, ""},
+	{"pieces are lines", read_hex, padded(":00000001FF", 999) + padded(":00000001FF", 999) + "\n\n",
+	 READ_BAD_FORMAT, {}, BAD + "3\n"},
+	{"NUL inside a record", read_hex, std::string(":0300") + '\0' + "00020000FB\n",
+	 READ_BAD_FORMAT, {}, BAD + "1\n"},
+	{"NUL after the checksum", read_hex, std::string(":00000001FF\0junk\n", 17), READ_OK, {}, ""},
+	{"record cut by the piece", read_hex, std::string(989, ' ') + ":00000001FF\n",
+	 READ_BAD_FORMAT, {}, BAD + "1\n"},
+	{"lone CR after a cut record ends its line", read_hex,
+	 padded(":00000001FF", 999) + "  \r:00000001FF\n", READ_BAD_FORMAT, {}, BAD + "2\n"},
+	{"blank line numbered", read_hex, ":00000001FF\n:00000001FF\n   \n", READ_BAD_FORMAT, {},
+	 BAD + "3\n"},
+	{"S1 data", read_srec, "S1060000020000F7", READ_OK, BYTES_020000, ""},
+	{"S1 lower case, blanks, CR LF", read_srec, " \ts1060000020000f7\r\n", READ_OK, BYTES_020000, ""},
+	{"S2 and S3 addresses", read_srec, "S205001000AA40\nS3060000FFF0BB4F\n", READ_OK,
+	 {{0x1000, 0xAA}, {0xFFF0, 0xBB}}, ""},
+	{"S0 header is not stored", read_srec, "S00600004844521B\nS10400105596\n", READ_OK,
+	 {{0x10, 0x55}}, ""},
+	{"S5 counts the data records", read_srec, "S10400105596\nS104002011CA\nS5030002FA\n",
+	 READ_OK, {{0x10, 0x55}, {0x20, 0x11}}, ""},
+	{"S6 counts them too", read_srec, "S10400105596\nS104002011CA\nS604000002F9\n", READ_OK,
+	 {{0x10, 0x55}, {0x20, 0x11}}, ""},
+	{"S5 that disagrees", read_srec, "S10400105596\nS104002011CA\nS5030001FB\nS104000011EA\n",
+	 READ_BAD_COUNT, {{0x10, 0x55}, {0x20, 0x11}},
+	 "ERROR: Record count on line 3 says 1, but 2 data records come before it\n", 0},
+	{"S5 counts a record with a checksum error", read_srec, "S10400105597\nS5030001FB\n",
+	 READ_CHECKSUM_ERROR, {{0x10, 0x55}}, SUM + "1\n"},
+	{"termination records restart the count", read_srec,
+	 "S10400105596\nS9030000FC\nS104002011CA\nS804000000FB\nS70500000000FA\nS5030000FC\n",
+	 READ_OK, {{0x10, 0x55}, {0x20, 0x11}}, ""},
+	{"S4", read_srec, "S4030000FC", READ_BAD_FORMAT, {}, BAD_S + "1\n"},
+	{"no type digit", read_srec, "S10400105596\nSX0400105596\n", READ_BAD_FORMAT, {{0x10, 0x55}},
+	 BAD_S + "2\n"},
+	{"S alone", read_srec, "S", READ_BAD_FORMAT, {}, BAD_S + "1\n"},
+	{"count below the address and checksum", read_srec, "S1020000FD", READ_BAD_FORMAT, {},
+	 BAD_S + "1\n"},
+	{"S9 of another count", read_srec, "S904000000FB", READ_BAD_FORMAT, {}, BAD_S + "1\n"},
+	{"fewer digits than the count", read_srec, "S1070000020000F7", READ_BAD_FORMAT,
+	 {{0, 2}, {1, 0}, {2, 0}, {3, 0xF7}}, BAD_S + "1\n"},
+	{"more digits than the count", read_srec, "S1060000020000F700", READ_BAD_FORMAT, BYTES_020000,
+	 BAD_S + "1\n"},
+	{"blanks and tabs behind the checksum", read_srec, "S1060000020000F7 \t \n", READ_OK,
+	 BYTES_020000, ""},
+	{"text behind the checksum", read_srec, "S1060000020000F7 x\n", READ_BAD_FORMAT, BYTES_020000,
+	 BAD_S + "1\n"},
+	{"S-record empty line", read_srec, "S10400105596\n\n", READ_BAD_FORMAT, {{0x10, 0x55}},
+	 BAD_S + "2\n"},
+	{"S-record checksum mismatch", read_srec, "S1060000020000F8\nS10400105596\n",
+	 READ_CHECKSUM_ERROR, {{0, 2}, {1, 0}, {2, 0}, {0x10, 0x55}}, SUM + "1\n"},
+	{"S-record checksum ignored", read_srec, "S1060000020000F8\n", READ_OK, BYTES_020000, "", 0},
+	{"x in S-record data", read_srec, "S1060000020x00F7", READ_BAD_FORMAT, {{0, 2}}, BAD_S + "1\n"},
+	{"S1 straddles the window", read_srec, "S105FFFFAABB97", READ_DOES_NOT_FIT, {{0xFFFF, 0xAA}},
+	 NO_FIT},
+	{"S-record lone CR line ends", read_srec, "S1060000020000F7\rS10400105596\r", READ_OK,
+	 {{0, 2}, {1, 0}, {2, 0}, {0x10, 0x55}}, ""},
+	{"S-record Ctrl-Z ends the file", read_srec, "S10400105596\n\x1AS4", READ_OK, {{0x10, 0x55}}, ""},
+	{"S-record pieces are lines", read_srec, padded("S10400105596", 999) + "\n", READ_BAD_FORMAT,
+	 {{0x10, 0x55}}, BAD_S + "2\n"},
 };
 
-class load_file_test : public testing::TestWithParam<file_case> {};
+class read_test : public testing::TestWithParam<read_case> {};
 
-TEST_P(load_file_test, status_messages_and_highest)
+TEST_P(read_test, status_messages_and_cells)
 {
-	const file_case &c = GetParam();
+	const read_case &c = GetParam();
 	scoped_image img;
-	uint32_t highest = 0;
-	FILE *f = stream_of(c.text);
-
+	read_window w = {img.cells(), 0, c.size, c.verify, MISFIT_MEMORY, 0, "f"};
+	read_result r;
 	testing::internal::CaptureStderr();
-	int status = load_hex_file(f, img.cells(), c.verify, 0x1000, &highest);
-	std::string messages = testing::internal::GetCapturedStderr();
-	std::fclose(f);
-	EXPECT_EQ(c.status, status);
-	EXPECT_EQ(c.messages, messages);
-	EXPECT_EQ(c.highest, highest);
+	EXPECT_EQ(c.status, read_text(c.read, c.text, w, &r));
+	EXPECT_EQ(c.messages, testing::internal::GetCapturedStderr());
+	size_t used = 0;
+	for (uint32_t i = 0; i < IMAGE_CELLS; i++)
+		used += img.cells()[i] != EMPTY_CELL;
+	EXPECT_EQ(c.stored.size(), used);
+	for (const auto &cell : c.stored)
+		EXPECT_EQ(cell.second, img.cells()[cell.first]) << cell.first;
+	EXPECT_EQ(c.stored.empty() ? NO_ADDRESS : c.stored.front().first, r.lowest);
+	EXPECT_EQ(c.stored.empty() ? 0 : c.stored.back().first, r.highest);
 }
 
-INSTANTIATE_TEST_SUITE_P(files, load_file_test, testing::ValuesIn(FILE_CASES), case_name());
-
-TEST(load_file, blank_line_numbered)
-{
-	scoped_image img;
-	uint32_t highest = 0;
-	std::string text;
-	for (int i = 0; i < 6; i++)
-		text += ":00000001FF\n";
-	FILE *f = stream_of(text + "   \n:00000001FF\n");
-	testing::internal::CaptureStderr();
-	EXPECT_EQ(HEX_BAD_FORMAT, load_hex_file(f, img.cells(), 1, IMAGE_CELLS, &highest));
-	EXPECT_EQ("ERROR: Invalid Intel hex format on line 7\n",
-		  testing::internal::GetCapturedStderr());
-	std::fclose(f);
-}
-
-TEST(load_file, line_numbers_pass_two_to_the_31st)
-{
-	scoped_image img;
-	uint32_t highest = 0;
-	FILE *f = stream_of(":00000001FF\n:00000001FE\n");
-	testing::internal::CaptureStderr();
-	EXPECT_EQ(HEX_CHECKSUM_ERROR,
-		  load_hex_lines(f, img.cells(), 1, IMAGE_CELLS, &highest, 2147483646));
-	EXPECT_EQ("ERROR: Checksum error on line 2147483648\n",
-		  testing::internal::GetCapturedStderr());
-	std::fclose(f);
-}
+INSTANTIATE_TEST_SUITE_P(records, read_test, testing::ValuesIn(READ_CASES), case_name());
 
 // Every pair of characters reads as strtol reads two hexadecimal digits.
 TEST(hex_read_byte, reads_exactly_the_digit_pairs)
@@ -225,31 +190,30 @@ TEST(hex_read_byte, reads_exactly_the_digit_pairs)
 		}
 }
 
-TEST(load_file, base_resets_for_each_file)
+TEST(read_hex, base_resets_for_each_file)
 {
 	scoped_image img;
-	uint32_t highest = 0;
-	FILE *first = stream_of(":01000000AA55\n:020000020100FB\n:01000000BB44\n");
-	FILE *second = stream_of(":01000100CC32\n");
-	EXPECT_EQ(HEX_OK, load_hex_file(first, img.cells(), 1, IMAGE_CELLS, &highest));
-	EXPECT_EQ(0x1000u, highest);
-	EXPECT_EQ(HEX_OK, load_hex_file(second, img.cells(), 1, IMAGE_CELLS, &highest));
+	read_window w = {img.cells(), 0, IMAGE_CELLS, 1, MISFIT_MEMORY, 0, "f"};
+	read_result r;
+	EXPECT_EQ(READ_OK, read_text(read_hex, ":01000000AA55\n:020000020100FB\n:01000000BB44\n", w, &r));
+	EXPECT_EQ(READ_OK, read_text(read_hex, ":01000100CC32\n", w, &r));
 	EXPECT_EQ(0xAA, img.cells()[0]);
 	EXPECT_EQ(0xBB, img.cells()[0x1000]);
 	EXPECT_EQ(0xCC, img.cells()[1]);
-	std::fclose(first);
-	std::fclose(second);
 }
 
-TEST(load_file, read_error_is_reported_as_such)
+TEST(read_hex, read_error_is_reported_by_name)
 {
 	scoped_image img;
-	uint32_t highest = 0;
+	read_window w = {img.cells(), 0, IMAGE_CELLS, 1, MISFIT_MEMORY, 0, "."};
+	read_result r;
 	FILE *dir = std::fopen(".", "r");
 	ASSERT_NE(nullptr, dir);
+	static line_reader in;
+	line_reader_init(&in, dir);
 	testing::internal::CaptureStderr();
-	EXPECT_EQ(HEX_READ_ERROR, load_hex_file(dir, img.cells(), 1, IMAGE_CELLS, &highest));
-	EXPECT_EQ("", testing::internal::GetCapturedStderr());
+	EXPECT_EQ(READ_ERROR, read_hex(&in, &w, &r));
+	EXPECT_EQ("ERROR: Can't read '.'\n", testing::internal::GetCapturedStderr());
 	std::fclose(dir);
 }
 

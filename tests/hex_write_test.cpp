@@ -97,10 +97,9 @@ TEST(write_image, round_trip_gives_the_same_cells)
 	}
 	captured_output out;
 	write_hex_image(out.stream(), written.cells(), 0, IMAGE_CELLS);
-	FILE *in = stream_of(out.text());
-	uint32_t highest = 0;
-	ASSERT_EQ(HEX_OK, load_hex_file(in, read.cells(), 1, IMAGE_CELLS, &highest));
-	std::fclose(in);
+	read_window w = {read.cells(), 0, IMAGE_CELLS, 1, MISFIT_MEMORY, 0, "f"};
+	read_result r;
+	ASSERT_EQ(READ_OK, read_text(read_hex, out.text(), w, &r));
 	for (uint32_t i = 0; i < IMAGE_CELLS; i++)
 		ASSERT_EQ(written.cells()[i], read.cells()[i]) << i;
 }

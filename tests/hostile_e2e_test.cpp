@@ -55,6 +55,24 @@ void random_files(const scratch_dir &dir)
 	mkdir(dir.path("folder").c_str(), 0755);
 }
 
+const std::string EXPERT_IMAGE = ":080000000B0500E0E102000025\n";
+
+void dangling_links(const scratch_dir &dir)
+{
+	dir.write("e.hex", EXPERT_IMAGE);
+	symlink("missing.hex", dir.path("l1").c_str());
+	symlink("./missing.hex", dir.path("l2").c_str());
+}
+
+// A file that cannot be written, in a folder where files can be made.
+void read_only_output(const scratch_dir &dir)
+{
+	dir.write("e.hex", EXPERT_IMAGE);
+	dir.write("ro.hex", KEEP);
+	chmod(dir.path("ro.hex").c_str(), 0444);
+	chmod(dir.path(".").c_str(), 0777);
+}
+
 struct hostile_case {
 	const char *name;
 	void (*setup)(const scratch_dir &);
@@ -93,6 +111,10 @@ const hostile_case CASES[] = {
 	 "ERROR: Invalid Intel hex format on line 1\n", "out.hex", ""},
 	{"expert file of random bytes", random_files, {"-e", "random.bin", "in.hex", "out.hex"}, 0,
 	 "ERROR: Invalid Intel hex format on line 1\n", "out.hex", ""},
+	{"extract into two links to one missing file", dangling_links, {"--extract", "e.hex", "l1", "l2"},
+	 0, "ERROR: Output files 'l1' and 'l2' are one file\n", "missing.hex", "<absent>"},
+	{"extract into a read-only file", read_only_output, {"--extract", "e.hex", "new.hex", "ro.hex"},
+	 RUN_UNPRIVILEGED, "ERROR: Can't open 'ro.hex'\n", "new.hex", "<absent>"},
 };
 
 class hostile_test : public testing::TestWithParam<hostile_case> {};
@@ -112,6 +134,29 @@ TEST_P(hostile_test, fails_with_one_message_and_harms_nothing)
 	EXPECT_EQ(1, r.status);
 	EXPECT_EQ(as_written(BANNER + c.message), r.err);
 	EXPECT_EQ(c.content, dir.read(c.checked));
+	EXPECT_TRUE(dir.staged_names().empty());
+}
+
+// --extract replaces a file with one of the same permission bits, and
+// writes through a link, which stays a link to the same file.
+TEST(extract_outputs, keep_their_permissions_and_links)
+{
+	if (windows_binary())
+		GTEST_SKIP() << "Windows files have no permission bits of this kind";
+	scratch_dir dir;
+	dir.write("e.hex", EXPERT_IMAGE);
+	dir.write("target.hex", KEEP);
+	dir.write("p.hex", KEEP);
+	chmod(dir.path("p.hex").c_str(), 0640);
+	symlink("target.hex", dir.path("link.hex").c_str());
+	EXPECT_EQ(0, dir.run({"--extract", "e.hex", "p.hex", "link.hex"}).status);
+	struct stat st;
+	ASSERT_EQ(0, stat(dir.path("p.hex").c_str(), &st));
+	EXPECT_EQ(0640u, st.st_mode & 07777);
+	EXPECT_EQ(":03000000020000FB\n:00000001FF\n", dir.read("p.hex"));
+	ASSERT_EQ(0, lstat(dir.path("link.hex").c_str(), &st));
+	EXPECT_TRUE(S_ISLNK(st.st_mode));
+	EXPECT_EQ(":02000000E0E13D\n:00000001FF\n", dir.read("target.hex"));
 }
 
 INSTANTIATE_TEST_SUITE_P(hostile, hostile_test, testing::ValuesIn(CASES), case_name());

@@ -12,6 +12,7 @@
 
 #include "cli/driver.h"
 #include "hex/hex_write.h"
+#include "failing_memory.h"
 #include "info_model.h"
 
 namespace {
@@ -96,6 +97,32 @@ TEST(info_property, images_read_back_as_written)
 		EXPECT_EQ("", first_difference(expected_report(w), parse_report(out))) << out;
 	}
 	for (const std::string &path : {in, expert, image})
+		unlink(path.c_str());
+	rmdir(folder);
+}
+
+// When memory for the command runs out, the run fails after writing the
+// program: the command needs the last allocation that a run makes.
+TEST(extract_run, fails_when_memory_for_the_command_runs_out)
+{
+	char folder[] = "/tmp/tarnwick-oom.XXXXXX";
+	ASSERT_NE(nullptr, mkdtemp(folder));
+	std::string image = std::string(folder) + "/e.hex", program = std::string(folder) + "/p.hex";
+	FILE *f = std::fopen(image.c_str(), "w");
+	std::fputs(":060000000B0300020000EA\n", f);
+	std::fclose(f);
+	std::string out;
+	int allowed = 0, status;
+	for (; (fail_allocations_after(allowed), status = run({"--extract", image, program}, &out)) != 0;
+	     allowed++)
+		fail_allocations_after(-1);
+	EXPECT_NE(std::string::npos, out.find("command: ")) << out;
+	fail_allocations_after(allowed - 1);
+	EXPECT_EQ(1, run({"--extract", image, program}, &out));
+	fail_allocations_after(-1);
+	EXPECT_NE(std::string::npos, out.find("ERROR: Out of memory\n")) << out;
+	EXPECT_EQ(std::string::npos, out.find("command: ")) << out;
+	for (const std::string &path : {image, program})
 		unlink(path.c_str());
 	rmdir(folder);
 }

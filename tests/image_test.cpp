@@ -77,7 +77,7 @@ TEST(image_compare, accepts_the_layout_byte_or_the_byte_of_an_unused_cell)
 		layout.cells()[c.cell] = c.want;
 		actual.cells()[c.cell] = c.held;
 		cell_difference d = {};
-		ASSERT_EQ(c.differ, image_compare(layout.get(), actual.get(), 1000, 0xAA, &d, 1)) << c.cell;
+		ASSERT_EQ(c.differ, image_compare(layout.get(), actual.get(), 1000, 0xAA, NO_FILL, &d, 1)) << c.cell;
 		EXPECT_TRUE(c.differ == 0 || (d.cell == c.cell && d.held == c.held &&
 					      d.expected == c.want && d.or_byte == c.or_byte)) << c.cell;
 	}
@@ -88,7 +88,7 @@ TEST(image_compare, counts_every_difference_and_keeps_the_first_in_order)
 	scoped_image layout, actual;
 	put_bytes(actual.cells(), 62, {1, 2, 3}); // across two blocks of cells
 	cell_difference d[2] = {};
-	EXPECT_EQ(3u, image_compare(layout.get(), actual.get(), 1000, 0xAA, d, 2));
+	EXPECT_EQ(3u, image_compare(layout.get(), actual.get(), 1000, 0xAA, NO_FILL, d, 2));
 	EXPECT_TRUE(d[0].cell == 62 && d[0].held == 1 && d[1].cell == 63 && d[1].held == 2);
 }
 

@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "failing_memory.h"
 #include "test_support.h"
 
 namespace {
@@ -28,6 +29,8 @@ TEST(json_string, escapes_what_is_not_valid_utf8)
 		{"\xED\xA0\x80", "\"\\u00ED\\u00A0\\u0080\""},
 		{"\xF4\x90\x80\x80", "\"\\u00F4\\u0090\\u0080\\u0080\""},
 		{"\xF5\xFF", "\"\\u00F5\\u00FF\""},
+		{"\xC1\x8F", "\"\\u00C1\\u008F\""},
+		{"\xF0\x8F\x80\x80", "\"\\u00F0\\u008F\\u0080\\u0080\""},
 	};
 	for (const auto &c : cases) {
 		captured_output out;
@@ -83,17 +86,37 @@ TEST(diag, writes_every_line_and_keeps_them_only_when_asked)
 	diag_error("Cannot open %s", long_name.c_str());
 	diag_error_unended("no line feed");
 	for (int i = 0; i < 20000; i++)
-		diag_error("Checksum error on line %d", i);
+		diag_error(i == 9000 ? "%4095d" : "Checksum error on line %d", i);
 	std::string err = testing::internal::GetCapturedStderr();
 	EXPECT_EQ(0u, err.find("ERROR: not kept\nERROR: Cannot open " + long_name +
 			       "\nERROR: no line feedERROR: Checksum error on line 0\n"));
 	ASSERT_EQ(20002, diag_count());
 	EXPECT_EQ("Cannot open " + long_name, diag_line(0));
 	EXPECT_STREQ("no line feed", diag_line(1));
+	EXPECT_EQ(std::string(4091, ' ') + "9000", diag_line(9002));
+	EXPECT_STREQ("Checksum error on line 9001", diag_line(9003));
 	EXPECT_STREQ("Checksum error on line 19999", diag_line(20001));
 	EXPECT_EQ(nullptr, diag_line(20002));
 	diag_release();
 	EXPECT_EQ(0, diag_count());
+}
+
+// Without memory, a long line is written all the same, and the lines that
+// could not be kept are counted.
+TEST(diag, writes_without_memory_and_counts_what_it_could_not_keep)
+{
+	const std::string long_name(600, 'n');
+	testing::internal::CaptureStderr();
+	diag_reset(1);
+	fail_allocations_after(0);
+	diag_error("Cannot open %s", long_name.c_str());
+	diag_error("short");
+	fail_allocations_after(-1);
+	EXPECT_EQ("ERROR: Cannot open " + long_name + "\nERROR: short\n",
+		  testing::internal::GetCapturedStderr());
+	ASSERT_EQ(1, diag_count());
+	EXPECT_STREQ("2 more errors were not kept: out of memory", diag_line(0));
+	diag_release();
 }
 
 } // namespace

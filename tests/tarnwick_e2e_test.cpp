@@ -174,6 +174,15 @@ const e2e_case CASES[] = {
 	{"input that cannot be read", {}, {"/proc/self/mem", "out.hex"}, 1,
 	 "ERROR: Can't read '/proc/self/mem'\n", "", LINUX_ONLY},
 	{"-h with stdout closed", {}, {"-h"}, 0, USAGE, ABSENT, RUN_STDOUT_CLOSED},
+	{"S-record program", {{"in.hex", "S00600004844521B\nS1060000020000F7\nS9030000FC\n"}},
+	 {"in.hex", "out.hex"}, 0, "", IMAGE},
+	{"S-record expert data", {{"in.hex", PROGRAM}, {"x.s19", "s1050000e0e139\r\n"}},
+	 {"-e", "x.s19", "in.hex", "out.hex"}, 0, "", ":080000000B0500E0E102000025\n" + EOF_RECORD},
+	{"S-record count that disagrees", {{"in.hex", "S1060000020000F7\nS5030002FA\n"}},
+	 {"-i", "in.hex", "out.hex"}, 1,
+	 "ERROR: Record count on line 2 says 2, but 1 data records come before it\n", ""},
+	{"S-record line that does not parse", {{"in.hex", "S1060000020000F7\nS4030000FC\n"}},
+	 {"in.hex", "out.hex"}, 1, "ERROR: Invalid S-record format on line 2\n", ""},
 };
 
 // Inputs that read the same on every platform: line ends, Ctrl-Z, files
@@ -222,18 +231,18 @@ const std::string HELP =
 	"       tarnwick --verify [options] [--json] <infile> <image>\n"
 	"       tarnwick --extract [-b address] [-i] [-p size] [-t] [--binary]\n"
 	"                [--fill=HH] [--json] <image> <program.hex> [<expert.hex>]\n"
-	"Lays out a microcontroller program, read as Intel HEX, as a serial EEPROM\n"
-	"image behind its boot header, and writes the image; or reads an image back:\n"
-	"checks it, compares it with the layout of a program, or takes the program\n"
-	"out of it.\n"
+	"Lays out a microcontroller program, read as Intel HEX or S-record, as a serial\n"
+	"EEPROM image behind its boot header, and writes the image; or reads an image\n"
+	"back: checks it, compares it with the layout of a program, or takes the\n"
+	"program out of it. Images are read as Intel HEX, S-record or raw bytes.\n"
 	"\n"
 	"  -c MHz        crystal frequency: 4, 8, 12, 16 (default) or 20\n"
 	"  -s            slow EEPROM clock (500 kHz) instead of 1 MHz and higher\n"
 	"  -p size       program memory size in bytes, at most 65536 (default 4096)\n"
 	"  -i            ignore checksum mismatches in the input\n"
 	"  -t            two-byte length header instead of the boot header\n"
-	"  -e file       expert mode: load the Intel HEX data in file ahead of the\n"
-	"                program\n"
+	"  -e file       expert mode: load the data in file (Intel HEX or S-record)\n"
+	"                ahead of the program\n"
 	"  -b address    hexadecimal address of cell 0 in the Intel HEX output\n"
 	"  -a name       write the image as a C array called name\n"
 	"  --binary      write the image as raw bytes, one for each cell of the\n"
@@ -246,8 +255,8 @@ const std::string HELP =
 	"  --verify      compare the image, cell by cell, with the one that the\n"
 	"                program and the options lay out, and write nothing\n"
 	"  --extract     check the image as --info does, write its program (and\n"
-	"                expert-mode data) to the files named, and print the command\n"
-	"                that rebuilds the image from them\n"
+	"                expert-mode data) to the files named, as Intel HEX, and\n"
+	"                print the command that rebuilds the image from them\n"
 	"  --json        print the report of --info, --verify or --extract as one\n"
 	"                JSON object on one line\n"
 	"  -h            print the short usage text on the standard error stream\n"
@@ -327,14 +336,24 @@ const std::string EXPERT_REPORT =
 const std::string NO_DIFFERENCE = "differing cells: 0\n";
 const std::string BAD_BASE = "ERROR: Invalid address for -b: give 0 to FFFFFFFF\n";
 
-// Cells 6 to 17 hold 00h where the layout leaves them empty.
-std::string twelve_differences()
+// The messages for cells 6 to 5 + n, which hold 00h where the layout
+// leaves them empty.
+std::string differences(int n, const char *more)
 {
 	std::string err;
-	for (int cell = 6; cell < 16; cell++)
+	for (int cell = 6; cell < 16 && cell < 6 + n; cell++)
 		err += "ERROR: Cell " + std::to_string(cell) + " holds 00h, expected no byte or FFh\n";
-	return err + "ERROR: 2 more cells differ\n";
+	return err + more;
 }
+const std::string RAW_DIFFERING = RAW_8.substr(0, 6) + std::string(10, '\0');
+const std::string FILLED_REPORT =
+	"format: Intel HEX\n" + BOOT_16 + "start cell: 3\nlast block: 0\nexpert data: none\n"
+	"program: cells 3 to 3\nused: 4 of 8 bytes (50.0%)\ncrc32: 73608AC2\n";
+const std::string EXPERT_IMAGE = ":080000000B0500E0E102000025\n";
+const std::string AT_10000 = ":020000040001F9\n:0100000011EF\njunk\n";
+const std::string OUTSIDE = "ERROR: Address 10000h on line ";
+const std::string BEGINS = "ERROR: The image begins at address 10000h: give -b 10000 if it was written there\n";
+const std::string UNKNOWN_START = "start cell: unknown\nlast block: ";
 
 // The last line of a report.
 std::string crc32_is(const char *crc)
@@ -359,8 +378,29 @@ const e2e_case INFO_CASES[] = {
 	{"info at -b", {{"e.hex", AT_8000}}, {"--info", "-b", "8000", "e.hex"}, 0, "", ABSENT, 0,
 	 nullptr, HEX_REPORT + crc32_is("7AB31BAA")},
 	{"info, filled", {{"e.hex", ":080000000B03000200000000E8\n"}},
-	 {"--info", "--fill=00", "-p", "8", "e.hex"}, 0, "", ABSENT, 0, nullptr,
-	 with(with(HEX_REPORT, "3 to 5", "3 to 3"), "6 of 4096 bytes (0.1%)", "4 of 8 bytes (50.0%)") + crc32_is("73608AC2")},
+	 {"--info", "--fill=00", "-p", "8", "e.hex"}, 0, "", ABSENT, 0, nullptr, FILLED_REPORT},
+	{"info, S-record", {{"e.s19", "S10900000B0300020000E6\n"}}, {"--info", "e.s19"}, 0, "", ABSENT,
+	 0, nullptr, with(HEX_REPORT, "Intel HEX", "S-record") + crc32_is("7AB31BAA")},
+	{"info, S-record at 10000h", {{"e.s19", "S2050100000BEE\n"}}, {"--info", "e.s19"}, 1,
+	 OUTSIDE + "1 lies outside the image, at 0h to FFFFh\n" + BEGINS, ABSENT},
+	{"info, S3 record past FFFFFFFFh", {{"e.s19", "S307FFFFFFFFAABB97\n"}},
+	 {"--info", "-b", "FFFFFF00", "e.s19"}, 1,
+	 "ERROR: The record on line 1 runs past address FFFFFFFFh\n", ABSENT},
+	{"info, bad line behind a misfit", {{"e.hex", AT_10000}}, {"--info", "e.hex"}, 1,
+	 OUTSIDE + "2 lies outside the image, at 0h to FFFFh\n" + BEGINS, ABSENT},
+	{"info, misfit behind a byte at 0", {{"e.hex", ":010000000BF4\n:020000040001F9\n:010000000BF4\n"}},
+	 {"--info", "e.hex"}, 1, OUTSIDE + "3 lies outside the image, at 0h to FFFFh\n", ABSENT},
+	{"info, cell 1 missing", {{"e.hex", ":010000000BF4\n:0400020000020000F8\n"}}, {"--info", "e.hex"}, 1,
+	 "ERROR: The boot header needs bytes in cells 0 to 2, but cell 1 holds none\n", ABSENT, 0,
+	 nullptr, with(with(HEX_REPORT, "start cell: 3\nlast block: ", UNKNOWN_START), "none\nprogram: cells 3 to 5",
+		       "unknown\nprogram: unknown") + crc32_is("A44CBA66")},
+	{"info, start cell 0", {{"e.hex", ":060000000B0000020000ED\n"}}, {"--info", "e.hex"}, 1,
+	 "ERROR: Header cell 1 names start cell 0, inside the header (cells 0 to 2)\n", ABSENT, 0,
+	 nullptr, with(with(HEX_REPORT, "cell: 3", "cell: 0"), "3 to 5", "0 to 5") + crc32_is("C65845E9")},
+	{"info, a byte at 100h", {{"e.hex", ":010000000BF4\n:0101000000FE\n"}}, {"--info", "e.hex"}, 1,
+	 "ERROR: The boot header needs bytes in cells 0 to 2, but cells 1 and 2 hold none\n", ABSENT, 0,
+	 nullptr, "format: Intel HEX\n" + BOOT_16 + UNKNOWN_START + "unknown\nexpert data: unknown\n"
+	 "program: unknown\nused: 257 of 4096 bytes (6.3%)\n" + crc32_is("7974276A")},
 	{"info, truncated", {{"e.hex", ":060000000B0301020000E9\n"}}, {"--info", "e.hex"}, 1,
 	 "ERROR: Header cell 2 names block 1 as the last in use, but the last cell in use, 5, lies in "
 	 "block 0\n", ABSENT, 0, nullptr, with(HEX_REPORT, "block: 0", "block: 1") + crc32_is("01F82CC5")},
@@ -470,8 +510,31 @@ const e2e_case INFO_CASES[] = {
 	 "ERROR: Cell 6 holds FFh, expected no byte or 00h\n", ABSENT, 0, nullptr,
 	 "differing cells: 1\n"},
 	{"verify twelve differences", {{"in.hex", PROGRAM}, {"e.bin", RAW_8.substr(0, 6) + std::string(12, '\0')}},
-	 {"--verify", "--binary", "-p", "32", "in.hex", "e.bin"}, 1, twelve_differences(), ABSENT, 0,
-	 nullptr, "differing cells: 12\n"},
+	 {"--verify", "--binary", "-p", "32", "in.hex", "e.bin"}, 1,
+	 differences(12, "ERROR: 2 more cells differ\n"), ABSENT, 0, nullptr, "differing cells: 12\n"},
+	{"verify eleven differences", {{"in.hex", PROGRAM}, {"e.bin", RAW_DIFFERING + '\0'}},
+	 {"--verify", "--binary", "-p", "32", "in.hex", "e.bin"}, 1,
+	 differences(11, "ERROR: 1 more cell differs\n"), ABSENT, 0, nullptr, "differing cells: 11\n"},
+	{"verify ten differences", {{"in.hex", PROGRAM}, {"e.bin", RAW_DIFFERING}},
+	 {"--verify", "--binary", "-p", "32", "in.hex", "e.bin"}, 1, differences(10, ""), ABSENT, 0,
+	 nullptr, "differing cells: 10\n"},
+	{"verify a read-out without the records of fill bytes",
+	 {{"in.hex", ":0300000002FF00FC\n"}, {"e.hex", ":040000000B030002EC\n:0100050000FA\n"}},
+	 {"--verify", "--fill=FF", "-p", "8", "in.hex", "e.hex"}, 0, "", ABSENT, 0, nullptr,
+	 NO_DIFFERENCE},
+	{"verify a missing cell that is not the fill byte",
+	 {{"in.hex", ":0300000002FF00FC\n"}, {"e.hex", ":040000000B030002EC\n:0100050000FA\n"}},
+	 {"--verify", "--fill=00", "-p", "8", "in.hex", "e.hex"}, 1,
+	 "ERROR: Cell 4 holds no byte, expected FFh\n", ABSENT, 0, nullptr, "differing cells: 1\n"},
+	{"verify refuses -p 0", {}, {"--verify", "-p", "0", "in.hex", "e.hex"}, 1,
+	 "ERROR: Program memory size must be at least 1 byte\n", ABSENT},
+	{"verify a program beyond the image", {{"in.hex", ":020000040001F9\n:0100000011EE\n"}},
+	 {"--verify", "in.hex", "e.hex"}, 1,
+	 "ERROR: Hex file contents does not fit into available memory\n", ABSENT},
+	{"verify expert data without a program", {{"x.hex", EXPERT}, {"e.hex", IMAGE}},
+	 {"--verify", "-e", "x.hex", "nope.hex", "e.hex"}, 1, "ERROR: Can't open 'nope.hex'\n", ABSENT},
+	{"verify an S-record read-out", {{"in.s19", "S1060000020000F7\n"}, {"e.s19", "S10900000B0300020000E6\n"}},
+	 {"--verify", "in.s19", "e.s19"}, 0, "", ABSENT, 0, nullptr, NO_DIFFERENCE},
 	{"verify refuses -a", {}, {"--verify", "-a", "x", "in.hex", "e.hex"}, 1,
 	 "ERROR: Option -a has no meaning with --verify\n", ABSENT},
 	{"verify a program that fails to load", {{"in.hex", ":03000000020000FA\n"}, {"e.hex", IMAGE}},
@@ -514,12 +577,34 @@ const e2e_case INFO_CASES[] = {
 	 "this image\n", KEEP, 0, nullptr,
 	 with(with(with(with(EXPERT_REPORT, "cell: 5", "cell: 6"), "3 to 4", "3 to 5"),
 		   "5 to 7\nused: 8", "6 to 8\nused: 9"), "F35F75DC", "E33E618E")},
-	{"extract into one new file twice", {{"e.hex", ":080000000B0500E0E102000025\n"}},
+	{"extract into one new file twice", {{"e.hex", EXPERT_IMAGE}},
 	 {"--extract", "e.hex", "out.hex", "./out.hex"}, 1,
-	 "ERROR: Output files 'out.hex' and './out.hex' are one file\n", "", 0, nullptr, EXPERT_REPORT},
-	{"extract with data that cannot be written", {{"e.hex", ":080000000B0500E0E102000025\n"}, {"out.hex", KEEP}},
-	 {"--extract", "e.hex", "out.hex", "/dev/full"}, 1, "ERROR: Can't write '/dev/full'\n", "", 0,
+	 "ERROR: Output files 'out.hex' and './out.hex' are one file\n", ABSENT, 0, nullptr, EXPERT_REPORT},
+	{"extract with data that cannot be written", {{"e.hex", EXPERT_IMAGE}, {"out.hex", KEEP}},
+	 {"--extract", "e.hex", "out.hex", "/dev/full"}, 1, "ERROR: Can't write '/dev/full'\n", KEEP, 0,
 	 nullptr, EXPERT_REPORT},
+	{"extract beside a missing folder", {{"e.hex", EXPERT_IMAGE}, {"out.hex", KEEP}},
+	 {"--extract", "e.hex", "out.hex", "no/x.hex"}, 1, "ERROR: Can't open 'no/x.hex'\n", KEEP, 0,
+	 nullptr, EXPERT_REPORT},
+	{"extract into a device", {{"e.hex", EXPERT_IMAGE}}, {"--extract", "e.hex", "/dev/null", "out.hex"},
+	 0, "", EXPERT, LINUX_ONLY, nullptr, EXPERT_REPORT + "command: tarnwick -e out.hex /dev/null e.hex\n"},
+	{"extract a filled image with a gap", {{"e.hex", IMAGE}}, {"--extract", "--fill=00", "-p", "8", "e.hex", "out.hex"},
+	 1, "ERROR: Cell 6 holds no byte, but an image written with --fill holds one in every cell of the "
+	 "program memory\n", ABSENT, 0, nullptr, FILLED_REPORT},
+	{"extract a filled image", {{"e.hex", ":080000000B03000200000000E8\n"}},
+	 {"--extract", "--fill=00", "-p", "8", "e.hex", "out.hex"}, 0, "", ":0100000002FD\n" + EOF_RECORD,
+	 0, nullptr, FILLED_REPORT + "command: tarnwick -p 8 --fill=00 out.hex e.hex\n"},
+	{"extract a raw image to its last block", {{"e.bin", "\x0B\x03\x01\x02" + std::string(2, '\0') +
+						       std::string(1018, '\xFF')}},
+	 {"--extract", "--binary", "-p", "1024", "e.bin", "out.hex"}, 0, "",
+	 records_of(std::string("\x02\0\0", 3) + std::string(251, '\xFF')) + EOF_RECORD, 0, nullptr,
+	 with(with(RAW_REPORT, "block: 0", "block: 1"), "6 of 8 bytes (75.0%)", "6 of 1024 bytes (0.6%)") +
+		 "crc32: 5D0C11F6\ncommand: tarnwick -p 1024 --binary out.hex e.bin\n"},
+	{"extract at -b", {{"e.hex", AT_8000}}, {"--extract", "-b", "8000", "e.hex", "out.hex"}, 0, "",
+	 PROGRAM, 0, nullptr, HEX_REPORT + crc32_is("7AB31BAA") + "command: tarnwick -b 8000 out.hex e.hex\n"},
+	{"extract an S-record image", {{"e.s19", "S10900000B0300020000E6\n"}}, {"--extract", "e.s19", "out.hex"},
+	 0, "", PROGRAM, 0, nullptr, with(HEX_REPORT, "Intel HEX", "S-record") + crc32_is("7AB31BAA") +
+	 "command: tarnwick out.hex e.s19\n"},
 	{"extract into the image", {{"e.hex", IMAGE}}, {"--extract", "e.hex", "./e.hex"}, 1,
 	 "ERROR: Output file './e.hex' is also an input file\n", ABSENT, 0, nullptr,
 	 HEX_REPORT + crc32_is("7AB31BAA")},
@@ -564,6 +649,7 @@ TEST_P(e2e_test, status_stderr_and_output)
 	EXPECT_EQ(as_written(with_program_name(err)), r.err);
 	EXPECT_EQ(written && !(c.flags & RAW_OUTPUT) ? as_written(c.out) : c.out, dir.read("out.hex"));
 	EXPECT_EQ(as_written(c.std_out), r.out);
+	EXPECT_TRUE(dir.staged_names().empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(runs, e2e_test, testing::ValuesIn(CASES), case_name());

@@ -29,6 +29,17 @@ std::string captured_output::text()
 	return std::string(buffer_, size_);
 }
 
+int read_text(file_reader read, const std::string &text, const read_window &w, read_result *r)
+{
+	FILE *f = stream_of(text);
+	line_reader *in = static_cast<line_reader *>(std::malloc(sizeof(line_reader)));
+	line_reader_init(in, f);
+	int status = read(in, &w, r);
+	std::free(in);
+	std::fclose(f);
+	return status;
+}
+
 void put_bytes(image_cell *cells, uint32_t first, const std::vector<int> &bytes)
 {
 	for (size_t i = 0; i < bytes.size(); i++)

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "hex/read_window.h"
 #include "image/image.h"
 
 // A stream that reads the given text.
@@ -36,6 +37,10 @@ public:
 private:
 	image *img_;
 };
+
+// Reads text with the reader into the window, as read_input does without
+// telling the form; returns the reader's status.
+int read_text(file_reader read, const std::string &text, const read_window &w, read_result *r);
 
 // Stores bytes into consecutive cells from first on.
 void put_bytes(image_cell *cells, uint32_t first, const std::vector<int> &bytes);

@@ -1,4 +1,4 @@
-// The conversion: a program read as Intel HEX, written as an EEPROM image.
+// The conversion: a program read as Intel HEX or S-record, written as an EEPROM image.
 #include "cli/files.h"
 #include "cli/lay_out.h"
 #include "cli/modes.h"
@@ -14,18 +14,14 @@ struct convert_files {
 	FILE *image;
 };
 
-// Opens the inputs first, as bytes, their line ends being the loader's
-// business, so that a file loads the same on every platform. The output is
-// refused before it is opened, so that nothing is changed on disk, when it
-// is one of the inputs.
+// Opens the inputs first. The output is refused before it is opened, so
+// that nothing is changed on disk, when it is one of the inputs.
 static int open_files(const run_options *opts, convert_files *f)
 {
-	*f = convert_files{nullptr, nullptr, nullptr};
-	if (opts->expert_file != nullptr &&
-	    (f->expert = open_reported(opts->expert_file, "rb")) == nullptr)
+	f->image = nullptr;
+	if (open_inputs(opts, &f->expert, &f->program) != 0)
 		return 1;
-	if ((f->program = open_reported(opts->program_file, "rb")) != nullptr &&
-	    !refuse_input_as_output(opts->image_file, f->program, f->expert) &&
+	if (!refuse_input_as_output(opts->image_file, f->program, f->expert) &&
 	    (f->image = open_reported(opts->image_file,
 				      opts->image_form == FORM_RAW ? "wb" : "wt")) != nullptr)
 		return 0;
@@ -41,7 +37,7 @@ static int open_files(const run_options *opts, convert_files *f)
 static int write_image(const run_options *opts, FILE *out, image *img)
 {
 	uint32_t size = static_cast<uint32_t>(opts->program_size);
-	int fill = fill_of(opts);
+	int fill = opts->fill;
 	if (opts->image_form == FORM_RAW) {
 		write_raw_binary(out, img, size, static_cast<uint8_t>(fill));
 		return 0;
@@ -69,7 +65,7 @@ int run_convert(const run_options *opts)
 	int status = 1;
 	if (img == nullptr)
 		diag_error("Out of memory");
-	else if (lay_out(opts, f.expert, f.program, img) == 0)
+	else if (lay_out(opts, f.expert, f.program, img, 0) == 0)
 		status = write_image(opts, f.image, img);
 	image_free(img);
 	close_input(f.expert);

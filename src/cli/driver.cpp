@@ -4,7 +4,7 @@
 #include <cstdio>
 
 #include "cli/modes.h"
-#include "cli/run_options.h"
+#include "cli/options.h"
 #include "cli/usage.h"
 #include "report/diag.h"
 

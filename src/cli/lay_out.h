@@ -7,12 +7,14 @@
 #include "cli/run_options.h"
 #include "image/image.h"
 
-// Lays out img, empty on entry, as a conversion with opts writes it: loads
+// Lays out img, empty on entry, as a conversion with opts writes it: reads
 // the expert-mode data from expert (with -e; else expert is null) and the
-// program from program at their cells behind the header, checks that they
-// fit into the program memory, and has the builder write the header. Sets
-// header_offset. The fill byte is not applied. Reports each failure, by the
-// file's name where it has one; returns 0, or 1 after a failure.
-int lay_out(const run_options *opts, FILE *expert, FILE *program, image *img);
+// program from program, each in its form and at its own addresses, checks
+// that they fit into the program memory, and has the layout place them
+// behind the header and the builder write it. The fill byte is not
+// applied. A byte beyond the cells of the program is reported without a
+// line feed when line_feed is 0. Reports each failure, by the file's name
+// where it has one; returns 0, or 1 after a failure.
+int lay_out(const run_options *opts, FILE *expert, FILE *program, image *img, int line_feed);
 
 #endif

@@ -34,4 +34,33 @@ int is_same_file(const char *name, FILE *stream);
 // a regular file is left empty, so that no half-written image stays behind.
 int close_output(FILE *stream, int keep);
 
+// The file that a write to name reaches: name with its symbolic links
+// followed, also a last one that leads to no file yet. In memory that the
+// caller frees; null when out of memory.
+char *output_target(const char *name);
+
+// Returns 1 when two output targets are one file, existing or not: the same
+// path once their folders are resolved, or the same file by identity.
+int names_one_file(const char *a, const char *b);
+
+// How an output target can be written: replaced by a new file of a unique
+// name made beside it (a regular file, or none yet, in a folder where files
+// can be made), written in place (a device, a FIFO, or a file in a folder
+// where none can be made), or not at all, as opening it for writing would
+// fail (a read-only file, a folder, a missing folder).
+enum { OUTPUT_BESIDE = 0, OUTPUT_IN_PLACE = 1, OUTPUT_CANNOT_OPEN = 2 };
+int output_kind(const char *target);
+
+// Makes a new file of a unique name in the folder of target, with the
+// permission bits of target when it exists, and opens it for writing in
+// text mode; *temp is its name, which the caller frees. Null on failure.
+FILE *create_beside(const char *target, char **temp);
+
+// Puts the file temp in the place of target, replacing it in one step.
+// Returns 0, or non-zero on failure.
+int replace_file(const char *temp, const char *target);
+
+// Removes a file, if it can.
+void remove_file(const char *name);
+
 #endif

@@ -2,9 +2,14 @@
 // go through the wide-character API and are UTF-8 inside the program.
 #include "cli/platform.h"
 
+#include <cerrno>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <cwchar>
 #include <fcntl.h>
 #include <io.h>
+#include <sys/stat.h>
 #include <windows.h>
 
 // The C runtime's own parse of the wide-character command line, the one
@@ -148,4 +153,134 @@ int close_output(FILE *stream, int keep)
 	if (fd >= 0)
 		_close(fd);
 	return failed;
+}
+
+// A copy of a text; null when out of memory.
+static char *copy_of(const char *text)
+{
+	size_t n = std::strlen(text) + 1;
+	char *copy = static_cast<char *>(std::malloc(n));
+	if (copy != nullptr)
+		std::memcpy(copy, text, n);
+	return copy;
+}
+
+// Windows follows a symbolic link when the file is opened: the name is the
+// target.
+char *output_target(const char *name)
+{
+	return copy_of(name);
+}
+
+// The full path of a name, as the system resolves it; null on failure.
+static wchar_t *full_path_of(const char *name)
+{
+	wchar_t *wide = wide_of(name);
+	DWORD size = wide != nullptr ? GetFullPathNameW(wide, 0, nullptr, nullptr) : 0;
+	wchar_t *full = size > 0 ? static_cast<wchar_t *>(std::malloc(sizeof(wchar_t) * size))
+				 : nullptr;
+	if (full != nullptr && GetFullPathNameW(wide, size, full, nullptr) == 0) {
+		std::free(full);
+		full = nullptr;
+	}
+	std::free(wide);
+	return full;
+}
+
+int names_one_file(const char *a, const char *b)
+{
+	FILE *existing = open_file(a, "rb");
+	int same = existing != nullptr && is_same_file(b, existing);
+	if (existing != nullptr)
+		std::fclose(existing);
+	wchar_t *fa = full_path_of(a), *fb = full_path_of(b);
+	// File names are compared without regard to case, as the file system does.
+	if (fa != nullptr && fb != nullptr &&
+	    CompareStringOrdinal(fa, -1, fb, -1, TRUE) == CSTR_EQUAL)
+		same = 1;
+	std::free(fa);
+	std::free(fb);
+	return same;
+}
+
+// The folder of a full path, with its last backslash; it ends the text.
+static void cut_to_folder(wchar_t *full)
+{
+	wchar_t *slash = std::wcsrchr(full, L'\\');
+	if (slash != nullptr)
+		slash[1] = L'\0';
+}
+
+int output_kind(const char *target)
+{
+	wchar_t *full = full_path_of(target);
+	if (full == nullptr)
+		return OUTPUT_CANNOT_OPEN;
+	DWORD attributes = GetFileAttributesW(full);
+	int kind = OUTPUT_BESIDE;
+	if (attributes == INVALID_FILE_ATTRIBUTES) {
+		// A device such as NUL has no attributes but opens.
+		HANDLE device = CreateFileW(full, 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+					    OPEN_EXISTING, 0, nullptr);
+		if (device != INVALID_HANDLE_VALUE) {
+			kind = GetFileType(device) == FILE_TYPE_DISK ? OUTPUT_BESIDE : OUTPUT_IN_PLACE;
+			CloseHandle(device);
+		} else {
+			cut_to_folder(full);
+			DWORD folder = GetFileAttributesW(full);
+			if (folder == INVALID_FILE_ATTRIBUTES || (folder & FILE_ATTRIBUTE_DIRECTORY) == 0)
+				kind = OUTPUT_CANNOT_OPEN;
+		}
+	} else if (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)) {
+		kind = OUTPUT_CANNOT_OPEN;
+	}
+	std::free(full);
+	return kind;
+}
+
+FILE *create_beside(const char *target, char **temp)
+{
+	size_t n = std::strlen(target);
+	*temp = static_cast<char *>(std::malloc(n + 32));
+	if (*temp == nullptr)
+		return nullptr;
+	for (unsigned attempt = 0; attempt < 100; attempt++) {
+		std::snprintf(*temp, n + 32, "%s.tarnwick-%lu-%u", target,
+			      static_cast<unsigned long>(GetCurrentProcessId()), attempt);
+		wchar_t *wide = wide_of(*temp);
+		int fd = wide != nullptr ? _wopen(wide, _O_CREAT | _O_EXCL | _O_WRONLY | _O_TEXT,
+						  _S_IREAD | _S_IWRITE)
+					 : -1;
+		std::free(wide);
+		FILE *stream = fd >= 0 ? _fdopen(fd, "wt") : nullptr;
+		if (stream != nullptr)
+			return stream;
+		if (fd >= 0) {
+			_close(fd);
+			remove_file(*temp);
+		}
+		if (errno != EEXIST)
+			break;
+	}
+	std::free(*temp);
+	*temp = nullptr;
+	return nullptr;
+}
+
+int replace_file(const char *temp, const char *target)
+{
+	wchar_t *from = wide_of(temp), *to = wide_of(target);
+	BOOL moved = from != nullptr && to != nullptr &&
+		     MoveFileExW(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+	std::free(from);
+	std::free(to);
+	return moved ? 0 : 1;
+}
+
+void remove_file(const char *name)
+{
+	wchar_t *wide = wide_of(name);
+	if (wide != nullptr)
+		_wremove(wide);
+	std::free(wide);
 }

@@ -2,6 +2,9 @@
 #include "cli/usage.h"
 
 #include <cstdio>
+#include <cstring>
+
+#include "cli/options.h"
 
 // Size of the buffer the banner asks the version text into.
 constexpr size_t VERSION_BUFFER_SIZE = 1024;
@@ -17,55 +20,52 @@ static const char USAGE_TEXT[] =
 	"       -s   Select slow EEPROM clock (500KHz).\n"
 	"            Default when omitted is 1MHz and higher\n\n";
 
-static const char HELP_TEXT[] =
+// The help text around the table of options.
+static const char HELP_HEAD[] =
 	"usage: tarnwick [options] <infile> <outfile>\n"
 	"       tarnwick --info [-b address] [-i] [-p size] [-t] [--binary] [--fill=HH]\n"
 	"                [--json] <image>\n"
 	"       tarnwick --verify [options] [--json] <infile> <image>\n"
 	"       tarnwick --extract [-b address] [-i] [-p size] [-t] [--binary]\n"
 	"                [--fill=HH] [--json] <image> <program.hex> [<expert.hex>]\n"
-	"Lays out a microcontroller program, read as Intel HEX, as a serial EEPROM\n"
-	"image behind its boot header, and writes the image; or reads an image back:\n"
-	"checks it, compares it with the layout of a program, or takes the program\n"
-	"out of it.\n"
-	"\n"
-	"  -c MHz        crystal frequency: 4, 8, 12, 16 (default) or 20\n"
-	"  -s            slow EEPROM clock (500 kHz) instead of 1 MHz and higher\n"
-	"  -p size       program memory size in bytes, at most 65536 (default 4096)\n"
-	"  -i            ignore checksum mismatches in the input\n"
-	"  -t            two-byte length header instead of the boot header\n"
-	"  -e file       expert mode: load the Intel HEX data in file ahead of the\n"
-	"                program\n"
-	"  -b address    hexadecimal address of cell 0 in the Intel HEX output\n"
-	"  -a name       write the image as a C array called name\n"
-	"  --binary      write the image as raw bytes, one for each cell of the\n"
-	"                program memory\n"
-	"  --fill=HH     give every cell of the program memory that holds no byte the\n"
-	"                hexadecimal value HH (FF by default with --binary)\n"
-	"  --info        read the image back: print what its header says and its\n"
-	"                CRC-32 on the standard output, and check it against the\n"
-	"                contents\n"
-	"  --verify      compare the image, cell by cell, with the one that the\n"
-	"                program and the options lay out, and write nothing\n"
-	"  --extract     check the image as --info does, write its program (and\n"
-	"                expert-mode data) to the files named, and print the command\n"
-	"                that rebuilds the image from them\n"
-	"  --json        print the report of --info, --verify or --extract as one\n"
-	"                JSON object on one line\n"
-	"  -h            print the short usage text on the standard error stream\n"
-	"  --help        print this help\n"
-	"  --version     print the version\n"
+	"Lays out a microcontroller program, read as Intel HEX or S-record, as a serial\n"
+	"EEPROM image behind its boot header, and writes the image; or reads an image\n"
+	"back: checks it, compares it with the layout of a program, or takes the\n"
+	"program out of it. Images are read as Intel HEX, S-record or raw bytes.\n"
+	"\n";
+static const char HELP_TAIL[] =
 	"\n"
 	"The manual page tarnwick(1) (\"man tarnwick\") describes the whole tool.\n";
+
+// Width of the column of options in the help text.
+constexpr int HELP_TERM_WIDTH = 14;
 
 void print_usage()
 {
 	std::fputs(USAGE_TEXT, stderr);
 }
 
+// An option's entry: the option, then its text, a line of the text a
+// line of the entry, behind the column of options.
+static void print_help_entry(const option_row *row)
+{
+	std::printf("  %-*s", HELP_TERM_WIDTH, row->term);
+	for (const char *line = row->help; *line != '\0';) {
+		const char *end = std::strchr(line, '\n');
+		int length = end != nullptr ? int(end - line) : int(std::strlen(line));
+		std::printf("%.*s\n", length, line);
+		line += length + (end != nullptr ? 1 : 0);
+		if (*line != '\0')
+			std::printf("%*s", HELP_TERM_WIDTH + 2, "");
+	}
+}
+
 void print_help()
 {
-	std::fputs(HELP_TEXT, stdout);
+	std::fputs(HELP_HEAD, stdout);
+	for (int i = 0; i < OPTION_COUNT; i++)
+		print_help_entry(&OPTION_TABLE[i]);
+	std::fputs(HELP_TAIL, stdout);
 }
 
 void print_version_banner()

@@ -8,8 +8,9 @@
 // Writes the nine-line usage text, ending in an empty line.
 void print_usage();
 
-// Writes the help text of --help to stdout: every option, short and long,
-// a line each, and where the manual page is.
+// Writes the help text of --help to stdout: the forms of the command line,
+// every option of the option table with its text, and where the manual
+// page is.
 void print_help();
 
 // Writes "tarnwick version " and the executable's version text without

@@ -51,6 +51,18 @@ size_t line_piece_end(const char *window, size_t length, const char *from)
 	return static_cast<size_t>(p - window);
 }
 
+int line_reader_first_byte(line_reader *reader)
+{
+	if (!reader->at_end)
+		refill(reader);
+	for (size_t i = reader->start; i < reader->end; i++) {
+		unsigned char c = static_cast<unsigned char>(reader->buffer[i]);
+		if (c != ' ' && (c < '\t' || c > '\r'))
+			return c;
+	}
+	return -1;
+}
+
 void line_reader_advance(line_reader *reader, size_t n)
 {
 	reader->start += n;

@@ -42,6 +42,11 @@ const char *line_reader_window(line_reader *reader, size_t *length);
 // before it). Without a line end the piece is the whole window.
 size_t line_piece_end(const char *window, size_t length, const char *from);
 
+// The first byte that is not white space (blank, tab, line feed, vertical
+// tab, form feed, carriage return) among the first LINE_READ_BLOCK bytes
+// not yet consumed, or -1 when there is none; nothing is consumed.
+int line_reader_first_byte(line_reader *reader);
+
 // Consumes the first n characters of the window.
 void line_reader_advance(line_reader *reader, size_t n);
 

@@ -1,6 +1,14 @@
 // The boot header and the length header: their cells, and encoding and decoding them.
 #include "image/header.h"
 
+// The frequency of each crystal code, in MHz.
+static const int CRYSTAL_MHZ[CRYSTAL_CODES] = {4, 8, 12, 16, 20};
+
+int crystal_mhz(int code)
+{
+	return code >= 0 && code < CRYSTAL_CODES ? CRYSTAL_MHZ[code] : -1;
+}
+
 int crystal_code_for(int megahertz)
 {
 	for (int code = 0; code < CRYSTAL_CODES; code++)

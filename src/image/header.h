@@ -11,9 +11,8 @@
 constexpr uint32_t BOOT_HEADER_CELLS = 3;
 constexpr uint32_t LENGTH_HEADER_CELLS = 2;
 
-// Crystal codes 0 to 4 and the frequency of each, in MHz.
+// Crystal codes 0 to 4, one for each frequency.
 constexpr int CRYSTAL_CODES = 5;
-constexpr int CRYSTAL_MHZ[CRYSTAL_CODES] = {4, 8, 12, 16, 20};
 
 // The crystal code of a run without -c: 16 MHz.
 constexpr int DEFAULT_CRYSTAL_CODE = 3;
@@ -27,6 +26,9 @@ constexpr int RESERVED_BITS = 0xF0;
 
 // The crystal code for a frequency in MHz, or -1 for an unknown frequency.
 int crystal_code_for(int megahertz);
+
+// The frequency in MHz of a crystal code, or -1 for a code outside 0 to 4.
+int crystal_mhz(int code);
 
 // Writes the boot header into cells[0 .. 2]: the crystal code (its low three
 // bits) with the clock bit, the start cell, and the block of last_cell, the

@@ -4,11 +4,13 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "report/memory.h"
+
 uint8_t header_offset = 3;
 
 image *image_alloc()
 {
-	image *img = static_cast<image *>(std::malloc(sizeof(image)));
+	image *img = static_cast<image *>(run_realloc(nullptr, sizeof(image)));
 	if (img != nullptr)
 		image_clear(img->cells, IMAGE_CELLS);
 	return img;
@@ -31,6 +33,16 @@ void image_clear(image_cell *first, uint32_t count)
 		uint32_t n = count - done < CLEAR_PIECE_CELLS ? count - done : CLEAR_PIECE_CELLS;
 		// Every byte of EMPTY_CELL is FFh.
 		std::memset(first + done, 0xFF, n * sizeof(image_cell));
+	}
+}
+
+void image_move_up(image_cell *cells, uint32_t from, uint32_t count, uint32_t shift)
+{
+	// From the top down, in pieces as small as those of image_clear.
+	while (count > 0) {
+		uint32_t n = count < CLEAR_PIECE_CELLS ? count : CLEAR_PIECE_CELLS;
+		count -= n;
+		std::memmove(cells + from + count + shift, cells + from + count, n * sizeof(image_cell));
 	}
 }
 

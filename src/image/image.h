@@ -37,6 +37,10 @@ void image_free(image *img);
 // Sets count cells from first on to EMPTY_CELL.
 void image_clear(image_cell *first, uint32_t count);
 
+// Moves count cells from cells[from] on up by shift cells, to
+// cells[from + shift] on; the cells they leave keep what they held.
+void image_move_up(image_cell *cells, uint32_t from, uint32_t count, uint32_t shift);
+
 // Gives each of count cells from first on that holds no byte the value byte.
 void image_fill(image_cell *first, uint32_t count, uint8_t byte);
 

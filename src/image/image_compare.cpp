@@ -13,22 +13,32 @@ struct difference_list {
 	uint32_t count;
 };
 
+// What a range of cells is compared by: the byte that an empty layout cell
+// may hold instead, and what an empty cell read back stands for
+// (EMPTY_CELL: itself).
+struct compare_rule {
+	image_cell unused;
+	image_cell missing;
+};
+
 // All bits set when a cell holding held fits want, which may leave it empty
 // (EMPTY_CELL) for no byte or the byte unused; else 0. Masks of comparisons
-// rather than branches, so that a block of cells is checked in vector registers.
-static uint32_t cell_fits(image_cell want, image_cell held, image_cell unused)
+// and a select rather than branches, so that a block of cells is checked in
+// vector registers.
+static uint32_t cell_fits(image_cell want, image_cell held, compare_rule rule)
 {
+	held = held == EMPTY_CELL ? rule.missing : held;
 	uint32_t same = 0u - uint32_t(held == want);
-	uint32_t left_unused = 0u - uint32_t((want == EMPTY_CELL) & (held == unused));
+	uint32_t left_unused = 0u - uint32_t((want == EMPTY_CELL) & (held == rule.unused));
 	return same | left_unused;
 }
 
 // All bits set when every cell of the block fits, else not.
-static uint32_t block_fits(const image_cell *want, const image_cell *held, image_cell unused)
+static uint32_t block_fits(const image_cell *want, const image_cell *held, compare_rule rule)
 {
 	uint32_t all = ~0u;
 	for (uint32_t k = 0; k < COMPARE_BLOCK_CELLS; k++)
-		all &= cell_fits(want[k], held[k], unused);
+		all &= cell_fits(want[k], held[k], rule);
 	return all;
 }
 
@@ -43,30 +53,32 @@ static void note_difference(difference_list *list, uint32_t cell, image_cell wan
 
 // Checks cells first to end - 1 one at a time.
 static void compare_cells(const image *layout, const image *actual, uint32_t first,
-			  uint32_t end, image_cell unused, difference_list *list)
+			  uint32_t end, compare_rule rule, difference_list *list)
 {
 	for (uint32_t i = first; i < end; i++)
-		if (cell_fits(layout->cells[i], actual->cells[i], unused) == 0)
-			note_difference(list, i, layout->cells[i], actual->cells[i], unused);
+		if (cell_fits(layout->cells[i], actual->cells[i], rule) == 0)
+			note_difference(list, i, layout->cells[i], actual->cells[i], rule.unused);
 }
 
-// Checks cells first to end - 1, where an empty layout cell may hold unused.
+// Checks cells first to end - 1 by the rule.
 static void compare_range(const image *layout, const image *actual, uint32_t first,
-			  uint32_t end, image_cell unused, difference_list *list)
+			  uint32_t end, compare_rule rule, difference_list *list)
 {
 	uint32_t i = first;
 	for (; end - i >= COMPARE_BLOCK_CELLS; i += COMPARE_BLOCK_CELLS)
-		if (block_fits(layout->cells + i, actual->cells + i, unused) != ~0u)
-			compare_cells(layout, actual, i, i + COMPARE_BLOCK_CELLS, unused, list);
-	compare_cells(layout, actual, i, end, unused, list);
+		if (block_fits(layout->cells + i, actual->cells + i, rule) != ~0u)
+			compare_cells(layout, actual, i, i + COMPARE_BLOCK_CELLS, rule, list);
+	compare_cells(layout, actual, i, end, rule, list);
 }
 
 uint32_t image_compare(const image *layout, const image *actual, uint32_t program_size,
-		       uint8_t fill, cell_difference *diffs, uint32_t most)
+		       uint8_t fill, int missing, cell_difference *diffs, uint32_t most)
 {
 	difference_list list = {diffs, most, 0};
 	uint32_t split = program_size < IMAGE_CELLS ? program_size : IMAGE_CELLS;
-	compare_range(layout, actual, 0, split, fill, &list);
-	compare_range(layout, actual, split, IMAGE_CELLS, ERASED_BYTE, &list);
+	compare_range(layout, actual, 0, split,
+		      compare_rule{fill, missing == NO_FILL ? EMPTY_CELL : image_cell(missing)}, &list);
+	compare_range(layout, actual, split, IMAGE_CELLS, compare_rule{ERASED_BYTE, EMPTY_CELL},
+		      &list);
 	return list.count;
 }

@@ -19,10 +19,12 @@ struct cell_difference {
 // Compares every cell 0 to IMAGE_CELLS - 1 of actual against layout: a cell
 // that layout fills must hold the same byte; a cell that layout leaves empty
 // must hold no byte or the byte fill below program_size, or no byte or FFh
-// from program_size on. Stores the first most differences, in increasing
-// cell order, into diffs (which may be null when most is 0) and returns how
-// many cells differ in all: 0 when actual agrees with layout.
+// from program_size on. Below program_size, a cell of actual that holds no
+// byte is taken to hold missing, unless that is NO_FILL. Stores the first
+// most differences, in increasing cell order, into diffs (which may be
+// null when most is 0) and returns how many cells differ in all: 0 when
+// actual agrees with layout.
 uint32_t image_compare(const image *layout, const image *actual, uint32_t program_size,
-		       uint8_t fill, cell_difference *diffs, uint32_t most);
+		       uint8_t fill, int missing, cell_difference *diffs, uint32_t most);
 
 #endif

@@ -1,21 +1,20 @@
-// Reading an EEPROM image back: what its header says, and whether it agrees.
+// Reading an EEPROM image back: the facts its cells give, and the findings of its checks.
 #ifndef TARNWICK_IMAGE_INFO_H
 #define TARNWICK_IMAGE_INFO_H
 
 #include <cstdint>
-#include <cstdio>
 
 #include "image/header.h"
 #include "image/image.h"
-#include "report/report.h"
 
 // How the image was read, and what it is checked against.
 struct info_request {
-	int raw;              // 1: read as raw bytes, else as Intel HEX
+	int raw;              // 1: read as raw bytes, else as text records
 	int fill;             // 0 to 255: the byte of the unused cells, or NO_FILL
+	uint8_t chip_fill;    // the byte that a cell without one holds on the chip
 	int length_header;    // 1: the two-byte length header, else the boot header
 	int32_t program_size; // the program memory size, above 0
-	uint32_t base;        // the address of cell 0 (-b), 0 when none was given
+	uint32_t base;        // the address of cell 0 in a text image, 0 when none was given
 };
 
 // What the cells of an image say, worked out once for the report, the
@@ -29,27 +28,59 @@ struct image_facts {
 	boot_header boot;   // what the cells say as a boot header
 	int32_t length;     // what they say as a length header, or -1
 	int32_t start;      // the program's first cell, or -1 when unknown
+	uint32_t crc32;     // of the program memory as the chip holds it
 };
 
 // The facts of img, read as request says. With a fill byte (always for a
-// raw image), the trailing cells that hold it count as unused.
+// raw image), the trailing cells that hold it count as unused. The CRC-32
+// counts a cell without a byte as chip_fill.
 image_facts facts_of(const image *img, const info_request *request);
 
-// Puts the report on img into r, a key a fact:
-//   format, header, then crystal, eeprom clock, start cell, last block and
-//   expert data (boot header) or length (length header), then program,
-//   used and crc32 (of the program memory, a cell without a byte counted as
-//   the fill byte or FFh); unknown (null) where the cells give no value.
-// Then checks the header against the contents and the program memory size
-// and reports each disagreement through the error sink. The header's last
-// block and length need, with a fill byte, only cover the cells in use and
-// lie within the image. Returns 0 when every check passes, else 1. The
-// caller begins and ends the report.
-int report_image_info(report *r, const image *img, const info_request *request);
+// What a check found wrong, each with the values that its message names.
+enum {
+	FOUND_ORIGIN,               // an image that begins at value 0 was written there
+	FOUND_HEADER_CELLS,         // 0: header cells 0 to 1 + value 0 need bytes; 1: those that lack one, a bit each; 2: length header
+	FOUND_CRYSTAL_CODE,         // 0: cell 0; 1: its crystal code
+	FOUND_RESERVED_BITS,        // 0: cell 0
+	FOUND_START_IN_HEADER,      // 0: the start cell
+	FOUND_BLOCK_BEYOND_IMAGE,   // 0: the block cell 2 names; 1: the block the image ends in
+	FOUND_BLOCK_NOT_LAST,       // 0: the block cell 2 names; 1: the last cell in use; 2: its block
+	FOUND_LENGTH_SHORT,         // 0: the length; 1: the last cell in use
+	FOUND_LENGTH_LONG,          // 0: the length; 1: its last cell; 2: 1 when beyond the image, 0 when it holds no byte
+	FOUND_NO_PROGRAM,           // 0: the start cell
+	FOUND_BEYOND_PROGRAM_SIZE,  // 0: the last cell in use; 1: the program memory size
+	FOUND_EXPERT_END_EMPTY,     // 0: the last cell of the expert-mode data
+	FOUND_PROGRAM_IN_LAST_CELL, // 0: the program's last cell, the last of the program memory
+	FOUND_FILLED_GAP,           // 0: a cell below the program memory size without a byte, in a filled image
+	FOUND_FILLED_BEYOND,        // 0: the program memory size, beyond which a filled image holds bytes
+};
 
-// An Intel HEX image read without -b whose lowest address is 100h or more
-// was most likely written with -b: reports the address to give and returns
-// 1; returns 0 for a lower address.
-int check_image_origin(uint64_t lowest);
+struct finding {
+	int kind;
+	int64_t value[3];
+};
+
+// Most findings one image can have.
+constexpr int MOST_FINDINGS = 8;
+
+struct image_findings {
+	int count;
+	finding list[MOST_FINDINGS];
+};
+
+// Adds a finding.
+void add_finding(image_findings *found, int kind, int64_t a, int64_t b = 0, int64_t c = 0);
+
+// Checks the header against the contents and the program memory size, as
+// facts f of img read as request says, and adds a finding for each
+// disagreement, in a fixed order. The header's last block and length
+// need, with a fill byte, only cover the cells in use and lie within the
+// image. Returns the number of findings.
+int check_image(const image_facts *f, const image *img, const info_request *request,
+		image_findings *found);
+
+// Whether an image read without a base address whose lowest address is
+// this was most likely written with one.
+bool origin_is_suspect(uint64_t lowest);
 
 #endif

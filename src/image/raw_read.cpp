@@ -1,19 +1,25 @@
-// Reading a raw binary image back: the bytes of an EEPROM read out.
+// Reading raw bytes, an EEPROM read out, into a window of cells.
 #include "image/raw_read.h"
 
-// Bytes read from the stream at a time.
-constexpr size_t RAW_READ_BLOCK = 16 * 1024;
 
-int read_raw_binary(FILE *stream, image *img)
+int read_raw(line_reader *in, const read_window *w, read_result *r)
 {
-	unsigned char bytes[RAW_READ_BLOCK];
-	size_t cells = 0, n;
-	while ((n = std::fread(bytes, 1, sizeof bytes, stream)) > 0) {
-		if (n > IMAGE_CELLS - cells)
-			return RAW_READ_TOO_LONG;
-		for (size_t k = 0; k < n; k++)
-			img->cells[cells + k] = bytes[k];
-		cells += n;
+	const char *bytes;
+	size_t n;
+	uint64_t address = 0;
+	read_result_init(r);
+	while ((bytes = line_reader_window(in, &n)) != nullptr) {
+		for (size_t k = 0; k < n; k++, address++) {
+			int64_t cell = int64_t(address) - int64_t(w->first);
+			if (cell < 0 || cell >= int64_t(w->size)) {
+				window_misfit(w, r, 0, address);
+				return READ_DOES_NOT_FIT;
+			}
+			w->cells[cell] = static_cast<unsigned char>(bytes[k]);
+		}
+		if (n > 0)
+			read_result_note(r, address - n, address - 1);
+		line_reader_advance(in, n);
 	}
-	return std::ferror(stream) != 0 ? RAW_READ_ERROR : RAW_READ_OK;
+	return read_end_status(in, w, READ_OK);
 }

@@ -1,18 +1,15 @@
-// Reading a raw binary image back: the bytes of an EEPROM read out.
+// Reading raw bytes, an EEPROM read out, into a window of cells.
 #ifndef TARNWICK_RAW_READ_H
 #define TARNWICK_RAW_READ_H
 
-#include <cstdio>
+#include "hex/line_reader.h"
+#include "hex/read_window.h"
 
-#include "image/image.h"
-
-// Results of read_raw_binary.
-enum { RAW_READ_OK = 0, RAW_READ_TOO_LONG = 1, RAW_READ_ERROR = 2 };
-
-// Reads stream, open in binary mode, to its end into img: byte i goes to
-// cell i, and the cells behind the last byte stay as they are. Returns
-// RAW_READ_TOO_LONG for more than IMAGE_CELLS bytes, RAW_READ_ERROR when the
-// stream reports a read error; nothing is printed.
-int read_raw_binary(FILE *stream, image *img);
+// Reads the bytes that `in` reads into the window, as every reader does
+// (read_window.h): byte i of the file has address i. A file longer than
+// the window ends the read with READ_DOES_NOT_FIT, reported by the file's
+// name; the cells behind the last byte stay as they are. The stream must
+// be open in binary mode.
+int read_raw(line_reader *in, const read_window *w, read_result *r);
 
 #endif

@@ -1,5 +1,6 @@
 // The error sink: writes every "ERROR: " line of a run and keeps them for a report.
 #include "report/diag.h"
+#include "report/memory.h"
 
 #include <climits>
 #include <cstdarg>
@@ -48,7 +49,7 @@ static int grow_text(size_t more)
 	size_t capacity = sink.used + more;
 	if (capacity < SIZE_MAX / 2)
 		capacity += capacity > 4096 ? capacity : 4096;
-	char *text = static_cast<char *>(std::realloc(sink.text, capacity));
+	char *text = static_cast<char *>(run_realloc(sink.text, capacity));
 	if (text == nullptr)
 		return 0;
 	sink.text = text;
@@ -64,7 +65,7 @@ static int grow_starts()
 	if (sink.slots > INT_MAX / 2 - 1)
 		return 0;
 	int slots = sink.slots > 0 ? 2 * sink.slots : 256;
-	void *starts = std::realloc(sink.starts, size_t(slots) * sizeof *sink.starts);
+	void *starts = run_realloc(sink.starts, size_t(slots) * sizeof *sink.starts);
 	if (starts == nullptr)
 		return 0;
 	sink.starts = static_cast<size_t *>(starts);
@@ -104,7 +105,7 @@ static char *format_message(char *small, size_t *length, const char *format, va_
 	*length = n > 0 ? size_t(n) : 0;
 	char *message = small;
 	if (*length + PREFIX_LENGTH + 2 > SHORT_MESSAGE) {
-		message = static_cast<char *>(std::malloc(*length + PREFIX_LENGTH + 2));
+		message = static_cast<char *>(run_realloc(nullptr, *length + PREFIX_LENGTH + 2));
 		if (message != nullptr) {
 			std::memcpy(message, PREFIX, PREFIX_LENGTH);
 			std::vsnprintf(message + PREFIX_LENGTH, *length + 1, format, again);

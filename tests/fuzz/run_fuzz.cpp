@@ -19,12 +19,14 @@
 #include <unistd.h>
 #include <vector>
 
+#include "cli/arg_values.h"
 #include "cli/driver.h"
-#include "cli/run_options.h"
 #include "hex/hex_read.h"
+#include "hex/srec_read.h"
 #include "image/header.h"
 #include "image/image.h"
 #include "info_model.h"
+#include "srec_text.h"
 
 static std::string folder;
 
@@ -59,24 +61,33 @@ static std::string read_file(const std::string &path, bool *exists)
 	return content;
 }
 
-// Loads Intel HEX text into img and returns the loader's status.
-static int load_text(const std::string &text, image *img)
+// Reads text into img, as S-records when its first byte that is not white
+// space is S or s, else as Intel HEX, and returns the reader's status;
+// *highest is the highest address stored.
+static int load_text(const std::string &text, image *img, int verify, uint64_t *highest)
 {
+	static line_reader reader;
+	size_t first = text.find_first_not_of(" \t\n\v\f\r");
+	bool srec = first != std::string::npos && (text[first] == 'S' || text[first] == 's');
 	FILE *in = fmemopen(const_cast<char *>(text.data()), text.size(), "r");
-	uint32_t highest = 0;
-	int status = load_hex_file(in, img->cells, 1, IMAGE_CELLS, &highest);
+	read_window w = {img->cells, 0, IMAGE_CELLS, verify, MISFIT_MEMORY, 0, "fuzz"};
+	read_result r;
+	line_reader_init(&reader, in);
+	int status = (srec ? read_srec : read_hex)(&reader, &w, &r);
 	std::fclose(in);
+	*highest = r.highest;
 	return status;
 }
 
 static void check_hex_output(const std::string &text)
 {
 	image *img = image_alloc();
-	int status = load_text(text, img);
+	uint64_t highest;
+	int status = load_text(text, img, 1, &highest);
 	image_free(img);
 	// Output addresses past FFFFh are written behind address records and so
 	// load beyond the image; those do not fit, but the text is well formed.
-	check(status == HEX_OK || status == HEX_DOES_NOT_FIT,
+	check(status == READ_OK || status == READ_DOES_NOT_FIT,
 	      "a successful run wrote Intel HEX that does not load");
 }
 
@@ -147,7 +158,8 @@ static void check_raw_binary(const std::vector<std::string> &args, const std::st
 	check(run(hex_args) == 0, "the run fails with Intel HEX output");
 	bool exists;
 	image *img = image_alloc();
-	check(load_text(read_file(hex_args.back(), &exists), img) == HEX_OK,
+	uint64_t highest;
+	check(load_text(read_file(hex_args.back(), &exists), img, 1, &highest) == READ_OK,
 	      "the Intel HEX output of a raw binary's run does not load");
 	for (size_t i = 0; i < raw.size(); i++) {
 		image_cell cell = img->cells[i] == EMPTY_CELL ? fill : img->cells[i];
@@ -160,13 +172,32 @@ static void check_raw_binary(const std::vector<std::string> &args, const std::st
 static std::vector<int> bytes_of(const std::string &path)
 {
 	image *img = image_alloc();
-	FILE *in = std::fopen(path.c_str(), "rb");
-	uint32_t highest = 0;
-	load_hex_file(in, img->cells, 0, IMAGE_CELLS, &highest);
-	std::fclose(in);
+	bool exists;
+	uint64_t highest;
+	load_text(read_file(path, &exists), img, 0, &highest);
 	std::vector<int> bytes(img->cells, img->cells + highest + 1);
 	image_free(img);
 	return bytes;
+}
+
+// The same run with the program, and the expert-mode data, rendered as
+// S-records of the shape that the data drew: it writes the same image.
+static void check_srec_input(std::vector<std::string> args, const std::string &written,
+			     uint8_t shape, uint8_t record_size)
+{
+	const std::string input = args[args.size() - 2];
+	for (std::string &a : args) {
+		if (a != input && a != folder + "/x.hex")
+			continue;
+		std::string s19 = a.substr(0, a.size() - 3) + "s19";
+		write_file(s19, srec_text(bytes_of(a), 1 + shape % 3, 1 + record_size % 250, shape >> 2));
+		a = s19;
+	}
+	args.back() = folder + "/out.s19.bin";
+	bool exists;
+	check(run(args) == 0, "the run fails with the program as S-records");
+	check(read_file(args.back(), &exists) == written,
+	      "the program as S-records gives another image");
 }
 
 // Runs tarnwick with stdout going into *text.
@@ -289,7 +320,8 @@ static void check_extract(const std::vector<std::string> &args)
 
 static void remove_folder()
 {
-	for (const char *name : {"/in.hex", "/x.hex", "/out.hex", "/p.hex", "/e.hex"})
+	for (const char *name : {"/in.hex", "/x.hex", "/out.hex", "/p.hex", "/e.hex", "/in.s19",
+				 "/x.s19", "/out.s19.bin"})
 		unlink((folder + name).c_str());
 	rmdir(folder.c_str());
 }
@@ -309,6 +341,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 	FuzzedDataProvider fdp(data, size);
 	uint8_t flags = fdp.ConsumeIntegral<uint8_t>();
 	uint8_t valued = fdp.ConsumeIntegral<uint8_t>();
+	uint8_t shape = fdp.ConsumeIntegral<uint8_t>();
+	uint8_t record_size = fdp.ConsumeIntegral<uint8_t>();
 	std::string input = folder + "/in.hex", expert = folder + "/x.hex";
 	std::string output = folder + "/out.hex";
 	if (valued & 0x20) {
@@ -350,6 +384,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 	if (status != 0)
 		check(written.empty(), "a failed run left output behind");
 	bool c_array = written.compare(0, 20, "flash unsigned char ") == 0;
+	if (status == 0 && exists)
+		check_srec_input(args, written, shape, record_size);
 	if (status == 0 && exists && !c_array) {
 		check_verify(args);
 		if (check_info(args, binary))

@@ -1,5 +1,6 @@
 // Tests of option scanning and of the argument conversions.
-#include "cli/run_options.h"
+#include "cli/arg_values.h"
+#include "cli/options.h"
 #include "image/header.h"
 
 #include <gtest/gtest.h>

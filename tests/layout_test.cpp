@@ -1,5 +1,5 @@
-// Tests of the boot image builder: the header cells, and no other.
-#include "image/boot_image.h"
+// Tests of the layout: the builder writes the header cells, and no other.
+#include "image/layout.h"
 
 #include <gtest/gtest.h>
 
@@ -47,8 +47,9 @@ TEST_P(header_test, header_cells)
 	scoped_image img;
 	img.cells()[2] = 0x5A;
 	header_offset = c.offset;
-	EXPECT_EQ(0, build_boot_image(img.get(), c.crystal_code, c.slow_clock,
-				      c.length_header, c.highest));
+	image_layout l = c.length_header ? image_layout{1, 2, 2, c.highest + 3}
+					 : image_layout{0, 3, c.offset, c.offset + c.highest + 1};
+	EXPECT_EQ(0, build_boot_image(img.get(), c.crystal_code, c.slow_clock, &l));
 	header_offset = 3;
 	EXPECT_EQ(c.cell0, img.cells()[0]);
 	EXPECT_EQ(c.cell1, img.cells()[1]);
@@ -63,7 +64,8 @@ TEST(build_boot_image, leaves_the_contents_in_place)
 	put_bytes(img.cells(), 3, {0x10, 0x11, EMPTY_CELL, 0x13, 0x14, 0x15});
 	img.cells()[65535] = 0x77;
 	header_offset = 5;
-	build_boot_image(img.get(), 3, 0, 0, 65530);
+	image_layout l = {0, 3, 5, 65536};
+	build_boot_image(img.get(), 3, 0, &l);
 	header_offset = 3;
 	const int expected[] = {0x0B, 5, 0xFF, 0x10, 0x11, EMPTY_CELL, 0x13, 0x14, 0x15, EMPTY_CELL};
 	for (int i = 0; i < 10; i++)
@@ -76,7 +78,8 @@ TEST(build_boot_image, length_header_takes_two_cells)
 	scoped_image img;
 	put_bytes(img.cells(), 2, {0x21, 0x22, 0x23});
 	header_offset = 9;
-	build_boot_image(img.get(), 3, 0, 1, 2);
+	image_layout l = {1, 2, 2, 5};
+	build_boot_image(img.get(), 3, 0, &l);
 	header_offset = 3;
 	const int expected[] = {3, 0, 0x21, 0x22, 0x23, EMPTY_CELL};
 	for (int i = 0; i < 6; i++)

@@ -1,0 +1,79 @@
+// Reading the values of options: decimal and hexadecimal numbers, fill bytes.
+#include "cli/arg_values.h"
+
+#include <cctype>
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "hex/hex_digits.h"
+
+int parse_decimal(const char *text)
+{
+	long value = std::strtol(text, nullptr, 10);
+	if (value > INT_MAX)
+		return INT_MAX;
+	if (value < INT_MIN)
+		return INT_MIN;
+	return static_cast<int>(value);
+}
+
+static const char *skip_spaces(const char *text)
+{
+	while (std::isspace(static_cast<unsigned char>(*text)))
+		text++;
+	return text;
+}
+
+// Whether the magnitude of the hexadecimal number in text needs more than
+// 32 bits; the sign, if any, does not count.
+static bool hex_exceeds_32_bits(const char *text)
+{
+	text = skip_spaces(text);
+	if (*text == '+' || *text == '-')
+		text++;
+	errno = 0;
+	unsigned long long value = std::strtoull(text, nullptr, 16);
+	return errno == ERANGE || value > 0xFFFFFFFFull;
+}
+
+int parse_hex_argument(const char *text, uint32_t *value)
+{
+	unsigned int scanned;
+	if (std::sscanf(text, "%x", &scanned) != 1)
+		return 1;
+	*value = hex_exceeds_32_bits(text) ? 0xFFFFFFFFu : scanned;
+	return 0;
+}
+
+bool is_plain_address(const char *text)
+{
+	uint32_t value;
+	const char *p = skip_spaces(text);
+	return parse_hex_argument(text, &value) == 0 && *p != '+' && *p != '-' &&
+	       !hex_exceeds_32_bits(text);
+}
+
+int parse_fill_byte(const char *text)
+{
+	size_t n = std::strlen(text);
+	if (n >= 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+		text += 2;
+		n -= 2;
+	} else if (n >= 1 && (text[n - 1] == 'h' || text[n - 1] == 'H')) {
+		n--;
+	}
+	if (n < 1 || n > 2)
+		return -1;
+	static constexpr hex_digit_table DIGITS{};
+	int value = 0;
+	for (size_t i = 0; i < n; i++) {
+		int digit = DIGITS.value[static_cast<unsigned char>(text[i])];
+		if (digit < 0)
+			return -1;
+		value = value << 4 | digit;
+	}
+	return value;
+}
