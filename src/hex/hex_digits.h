@@ -38,13 +38,20 @@ struct hex_pair_table {
 
 inline constexpr hex_pair_table HEX_PAIR_VALUES{};
 
+// The value of the two digits of a byte at p (both must be readable), or
+// -1 when either is not a digit.
+inline int hex_pair_value(const char *p)
+{
+	unsigned index = static_cast<unsigned char>(p[0]) |
+			 static_cast<unsigned>(static_cast<unsigned char>(p[1])) << 8;
+	return HEX_PAIR_VALUES.value[index];
+}
+
 // Reads the two digits of a byte at p (both must be readable) into *value;
 // false when either is not a digit.
 inline bool hex_read_byte(const char *p, uint32_t *value)
 {
-	unsigned index = static_cast<unsigned char>(p[0]) |
-			 static_cast<unsigned>(static_cast<unsigned char>(p[1])) << 8;
-	int v = HEX_PAIR_VALUES.value[index];
+	int v = hex_pair_value(p);
 	if (v < 0)
 		return false;
 	*value = static_cast<uint32_t>(v);

@@ -14,10 +14,11 @@ enum {
 	RECORD_START_LINEAR = 0x05,
 };
 
-// A file being read: the window, what was stored, and the base address
-// that type 02 and 04 records carry from line to line.
+// A file being read: the window (a copy, which stores into its cells
+// cannot change), what was stored, and the base address that type 02 and
+// 04 records carry from line to line.
 struct hex_file {
-	const read_window *w;
+	read_window w;
 	read_result *r;
 	uint32_t base;
 };
@@ -30,21 +31,23 @@ struct hex_prefix {
 };
 
 // The colon, then the byte count, the load offset and the type: exactly
-// eight hexadecimal digits.
+// eight hexadecimal digits, checked together.
 static bool read_prefix(text_record *rec, hex_prefix *h, const char *line, const char *end,
 			int continued)
 {
 	const char *p = skip_white_space(line, end);
-	uint32_t high, low;
-	if (p == end || *p != ':' || !record_may_begin(line, p, continued))
+	if (end - p < 9 || *p != ':' || !record_may_begin(line, p, continued))
 		return false;
-	rec->pos = p + 1;
+	int count = hex_pair_value(p + 1), high = hex_pair_value(p + 3);
+	int low = hex_pair_value(p + 5), type = hex_pair_value(p + 7);
+	if ((count | high | low | type) < 0)
+		return false;
+	rec->pos = p + 9;
 	rec->end = end;
-	rec->sum = 0;
-	if (!read_byte(rec, &h->count) || !read_byte(rec, &high) || !read_byte(rec, &low) ||
-	    !read_byte(rec, &h->type))
-		return false;
-	h->offset = high << 8 | low;
+	rec->sum = uint32_t(count + high + low + type);
+	h->count = uint32_t(count);
+	h->offset = uint32_t(high << 8 | low);
+	h->type = uint32_t(type);
 	return true;
 }
 
@@ -63,7 +66,7 @@ static int read_body(text_record *rec, const hex_prefix *h, hex_file *f, uint64_
 {
 	switch (h->type) {
 	case RECORD_DATA:
-		return store_data(rec, f->w, f->r, uint64_t(f->base) + h->offset, h->count, outside);
+		return store_data(rec, &f->w, f->r, uint64_t(f->base) + h->offset, h->count, outside);
 	case RECORD_END_OF_FILE:
 		return h->count == 0 ? READ_OK : READ_BAD_FORMAT;
 	case RECORD_SEGMENT_ADDRESS:
@@ -118,7 +121,7 @@ static int parse_record(void *state, const char *line, const char *end, int cont
 
 int read_hex(line_reader *in, const read_window *w, read_result *r)
 {
-	hex_file f = {w, r, 0};
+	hex_file f = {*w, r, 0};
 	read_result_init(r);
 	return read_record_lines(in, w, r, parse_record, &f, "Intel hex");
 }

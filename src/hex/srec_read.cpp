@@ -26,7 +26,8 @@ struct srec_prefix {
 };
 
 // S and the type digit, then the count: at least the address bytes and the
-// checksum, and exactly those for S5 to S9, which hold no data.
+// checksum, and exactly those for S5 to S9, which hold no data; then the
+// address. The count and the address are checked together.
 static bool read_count(text_record *rec, srec_prefix *s, const char *line, const char *end,
 		       int continued)
 {
@@ -35,21 +36,27 @@ static bool read_count(text_record *rec, srec_prefix *s, const char *line, const
 	    !record_may_begin(line, p, continued))
 		return false;
 	s->type = uint32_t(p[1] - '0');
-	uint32_t address_bytes = ADDRESS_BYTES[s->type], count;
-	rec->pos = p + 2;
-	rec->end = end;
-	rec->sum = 0;
-	if (address_bytes == 0 || !read_byte(rec, &count) || count < address_bytes + 1 ||
-	    (s->type >= 5 && count != address_bytes + 1))
+	uint32_t address_bytes = ADDRESS_BYTES[s->type];
+	p += 2;
+	if (address_bytes == 0 || end - p < 2 + 2 * int64_t(address_bytes))
 		return false;
-	s->data = count - address_bytes - 1;
-	s->address = 0;
-	for (uint32_t i = 0; i < address_bytes; i++) {
-		uint32_t byte;
-		if (!read_byte(rec, &byte))
-			return false;
-		s->address = s->address << 8 | byte;
+	int count = hex_pair_value(p), seen = count;
+	uint32_t sum = uint32_t(count);
+	uint64_t address = 0;
+	for (uint32_t i = 1; i <= address_bytes; i++) {
+		int byte = hex_pair_value(p + 2 * i);
+		seen |= byte;
+		sum += uint32_t(byte);
+		address = address << 8 | uint32_t(byte);
 	}
+	if (seen < 0 || uint32_t(count) < address_bytes + 1 ||
+	    (s->type >= 5 && uint32_t(count) != address_bytes + 1))
+		return false;
+	rec->pos = p + 2 + 2 * address_bytes;
+	rec->end = end;
+	rec->sum = sum;
+	s->data = uint32_t(count) - address_bytes - 1;
+	s->address = address;
 	return true;
 }
 

@@ -20,9 +20,9 @@ bool skip_bytes(text_record *rec, uint32_t count)
 	return true;
 }
 
-// Stores the bytes one at a time, the first into cell `first` of the
-// window, up to the first that is malformed, missing or outside.
-static int store_data_checked(text_record *rec, const read_window *w, read_result *r,
+// The bytes one at a time, up to the first that is malformed, missing or
+// outside.
+int store_data_checked(text_record *rec, const read_window *w, read_result *r,
 			      int64_t first, uint32_t count, uint64_t *outside)
 {
 	for (uint32_t i = 0; i < count; i++) {
@@ -38,24 +38,6 @@ static int store_data_checked(text_record *rec, const read_window *w, read_resul
 		read_result_note(r, uint64_t(cell) + w->first, uint64_t(cell) + w->first);
 	}
 	return READ_OK;
-}
-
-int store_data(text_record *rec, const read_window *w, read_result *r, uint64_t address,
-	       uint32_t count, uint64_t *outside)
-{
-	int64_t first = int64_t(address) - int64_t(w->first);
-	bool complete = rec->end - rec->pos >= 2 * int64_t(count) + 2;
-	if (complete && count > 0 && first >= 0 && first + count <= w->size) {
-		image_cell *cell = w->cells + first;
-		bool stored = count == 16 ? decode_bytes(rec->pos, 16, cell, &rec->sum)
-					  : decode_bytes(rec->pos, count, cell, &rec->sum);
-		if (stored) {
-			rec->pos += 2 * count;
-			read_result_note(r, address, address + count - 1);
-			return READ_OK;
-		}
-	}
-	return store_data_checked(rec, w, r, first, count, outside);
 }
 
 void report_bad_line(const read_window *w, int result, int64_t line_number, const char *form)

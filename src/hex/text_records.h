@@ -9,6 +9,13 @@
 #include "hex/line_reader.h"
 #include "hex/read_window.h"
 
+// Inlined where it is called, so that constant arguments shape the code.
+#if defined(__GNUC__) || defined(__clang__)
+#define TEXT_RECORDS_INLINE __attribute__((always_inline)) inline
+#else
+#define TEXT_RECORDS_INLINE inline
+#endif
+
 // One record being read: the read position, the end of the line, and the
 // running sum of its bytes (taken mod 256 by the reader).
 struct text_record {
@@ -51,7 +58,8 @@ bool skip_bytes(text_record *rec, uint32_t count);
 // Decodes count byte fields at p into cell[0 ..] and adds them to *sum;
 // false at the first malformed one. Called with a constant count for the
 // common 16-byte record, where the loop unrolls.
-inline bool decode_bytes(const char *p, uint32_t count, image_cell *cell, uint32_t *sum)
+TEXT_RECORDS_INLINE bool decode_bytes(const char *p, uint32_t count, image_cell *cell,
+				      uint32_t *sum)
 {
 	uint32_t total = 0;
 #pragma GCC unroll 16
@@ -68,12 +76,31 @@ inline bool decode_bytes(const char *p, uint32_t count, image_cell *cell, uint32
 
 // Stores the record's count data bytes, the first at address, into the
 // window. A record that the line holds whole and that lies within the
-// window takes the fast way; any other, the careful one, which stops where
-// the record goes wrong: READ_BAD_FORMAT at a malformed or missing byte,
-// READ_DOES_NOT_FIT with the byte's address in *outside at one outside the
-// window. Bytes before the failure stay stored.
-int store_data(text_record *rec, const read_window *w, read_result *r, uint64_t address,
-	       uint32_t count, uint64_t *outside);
+// window takes the fast way; any other, the careful one (store_data_checked,
+// from the window's cell first on), which stops where the record goes
+// wrong: READ_BAD_FORMAT at a malformed or missing byte, READ_DOES_NOT_FIT
+// with the byte's address in *outside at one outside the window. Bytes
+// before the failure stay stored.
+int store_data_checked(text_record *rec, const read_window *w, read_result *r, int64_t first,
+		       uint32_t count, uint64_t *outside);
+
+TEXT_RECORDS_INLINE int store_data(text_record *rec, const read_window *w, read_result *r,
+				   uint64_t address, uint32_t count, uint64_t *outside)
+{
+	int64_t first = int64_t(address) - int64_t(w->first);
+	bool complete = rec->end - rec->pos >= 2 * int64_t(count) + 2;
+	if (complete && count > 0 && first >= 0 && first + count <= w->size) {
+		image_cell *cell = w->cells + first;
+		bool stored = count == 16 ? decode_bytes(rec->pos, 16, cell, &rec->sum)
+					  : decode_bytes(rec->pos, count, cell, &rec->sum);
+		if (stored) {
+			rec->pos += 2 * count;
+			read_result_note(r, address, address + count - 1);
+			return READ_OK;
+		}
+	}
+	return store_data_checked(rec, w, r, first, count, outside);
+}
 
 // Parses one piece of a line (a record) that begins at line and ends at or
 // before end, within a piece that goes on with the line before when
@@ -87,11 +114,6 @@ typedef int (*record_parser)(void *state, const char *line, const char *end, int
 // window is a probe's; a READ_BAD_COUNT its parser has reported.
 void report_bad_line(const read_window *w, int result, int64_t line_number, const char *form);
 
-#if defined(__GNUC__) || defined(__clang__)
-#define TEXT_RECORDS_INLINE __attribute__((always_inline)) inline
-#else
-#define TEXT_RECORDS_INLINE inline
-#endif
 
 // Reads every line as a record through parse, with the line numbers,
 // pieces and Ctrl-Z that every text reader shares, and reports what fails:

@@ -12,7 +12,7 @@ image *image_alloc()
 {
 	image *img = static_cast<image *>(run_realloc(nullptr, sizeof(image)));
 	if (img != nullptr)
-		image_clear(img->cells, IMAGE_CELLS);
+		image_clear(img->cells, IMAGE_CELLS + SPARE_CELLS);
 	return img;
 }
 
@@ -22,10 +22,10 @@ void image_free(image *img)
 }
 
 // Cells set in one piece. glibc's memset, into which compilers turn a plain
-// fill loop, switches to string instructions for large sizes; pieces this
-// small keep it to vector stores, about 60 times fewer instructions for the
-// whole image.
-constexpr uint32_t CLEAR_PIECE_CELLS = 256;
+// fill loop, switches to string instructions for large sizes (16 KiB and
+// more here); pieces of 4 KiB keep it to vector stores, about 60 times
+// fewer instructions for the whole image.
+constexpr uint32_t CLEAR_PIECE_CELLS = 1024;
 
 void image_clear(image_cell *first, uint32_t count)
 {
@@ -33,16 +33,6 @@ void image_clear(image_cell *first, uint32_t count)
 		uint32_t n = count - done < CLEAR_PIECE_CELLS ? count - done : CLEAR_PIECE_CELLS;
 		// Every byte of EMPTY_CELL is FFh.
 		std::memset(first + done, 0xFF, n * sizeof(image_cell));
-	}
-}
-
-void image_move_up(image_cell *cells, uint32_t from, uint32_t count, uint32_t shift)
-{
-	// From the top down, in pieces as small as those of image_clear.
-	while (count > 0) {
-		uint32_t n = count < CLEAR_PIECE_CELLS ? count : CLEAR_PIECE_CELLS;
-		count -= n;
-		std::memmove(cells + from + count + shift, cells + from + count, n * sizeof(image_cell));
 	}
 }
 

@@ -19,9 +19,15 @@ constexpr uint8_t ERASED_BYTE = 0xFF;
 // A fill byte that is none: a cell without a byte stays without one.
 constexpr int NO_FILL = -1;
 
+// Cells behind the image, as many as the boot header has: a program read
+// into its cells behind the header, with its addresses up to 64 KiB, may
+// reach into them, with bytes that the fit check then refuses. They are
+// never part of the image.
+constexpr uint32_t SPARE_CELLS = 3;
+
 // One EEPROM image. The cell index is the EEPROM address.
 struct image {
-	image_cell cells[IMAGE_CELLS];
+	image_cell cells[IMAGE_CELLS + SPARE_CELLS];
 };
 
 // Cell at which the moved contents begin behind the boot header. It is 3
@@ -29,17 +35,13 @@ struct image {
 // builder reads it.
 extern uint8_t header_offset;
 
-// Allocates an image with every cell set to EMPTY_CELL; null when out of
-// memory. Release it with image_free.
+// Allocates an image with every cell, and the spare ones, set to
+// EMPTY_CELL; null when out of memory. Release it with image_free.
 image *image_alloc();
 void image_free(image *img);
 
 // Sets count cells from first on to EMPTY_CELL.
 void image_clear(image_cell *first, uint32_t count);
-
-// Moves count cells from cells[from] on up by shift cells, to
-// cells[from + shift] on; the cells they leave keep what they held.
-void image_move_up(image_cell *cells, uint32_t from, uint32_t count, uint32_t shift);
 
 // Gives each of count cells from first on that holds no byte the value byte.
 void image_fill(image_cell *first, uint32_t count, uint8_t byte);

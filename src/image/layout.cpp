@@ -20,15 +20,10 @@ bool layout_fits(const image_layout *l, int64_t program_size)
 	return int64_t(l->program_end) + (BOOT_HEADER_CELLS - l->expert_first) <= program_size;
 }
 
-void lay_out_image(image *img, const image_layout *l, uint32_t lowest, const image_cell *expert,
-		   unsigned crystal_code, int slow_clock)
+void lay_out_image(image *img, const image_layout *l, unsigned crystal_code, int slow_clock)
 {
-	uint32_t shift = l->program_first;
-	image_move_up(img->cells, lowest, l->program_end - shift - lowest, shift);
-	image_clear(img->cells + lowest, shift);
-	if (expert != nullptr)
-		std::memcpy(img->cells + l->expert_first, expert,
-			    (l->program_first - l->expert_first) * sizeof(image_cell));
+	std::memmove(img->cells + l->expert_first, img->cells,
+		     (l->program_first - l->expert_first) * sizeof(image_cell));
 	// The boot header's start cell, also with the length header, which does
 	// not use it.
 	header_offset = static_cast<uint8_t>(BOOT_HEADER_CELLS + l->program_first - l->expert_first);

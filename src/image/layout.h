@@ -25,8 +25,9 @@ struct image_layout {
 };
 
 // The layout of a conversion: behind the header, expert_cells cells of
-// expert-mode data, then the program, whose highest address is
-// program_top (0 also for a program of one byte at address 0).
+// expert-mode data, then the program, which is read into its cells from
+// program_first on; program_end is the cell behind the program's highest
+// address, program_top (0 also for a program of one byte at address 0).
 image_layout conversion_layout(int length_header, uint32_t expert_cells, uint32_t program_top);
 
 // The fit rule: the program's last cell lies below the program memory
@@ -34,13 +35,11 @@ image_layout conversion_layout(int length_header, uint32_t expert_cells, uint32_
 // counts three header cells whatever the header.
 bool layout_fits(const image_layout *l, int64_t program_size);
 
-// Lays out an image whose program lies in the cells of its own addresses,
-// from lowest on (every cell below lowest empty), and that fits: moves the
-// program to its cells, puts the expert-mode data (the cells from expert,
-// null when there is none) in front of it, sets header_offset and has the
-// builder write the header.
-void lay_out_image(image *img, const image_layout *l, uint32_t lowest, const image_cell *expert,
-		   unsigned crystal_code, int slow_clock);
+// Lays out an image that fits, whose program lies in its cells already and
+// whose expert-mode data lies in the cells of its own addresses, 0 on:
+// moves the data to its cells in front of the program, sets header_offset
+// and has the builder write the header, over the cells the data left.
+void lay_out_image(image *img, const image_layout *l, unsigned crystal_code, int slow_clock);
 
 // The builder: writes the header of an image whose parts lie as l says, no
 // other cell. The boot header: the crystal code (its low three bits) with
