@@ -7,6 +7,11 @@
 # be abbreviated (--inf); -- ends the options. Of the options, only those
 # that the mode on the line (--info, --verify, --extract) takes are offered.
 
+# Every option, as tarnwick --help lists them: -c for "-c MHz", --fill= for
+# "--fill=HH", an option that takes its value behind "=".
+_tarnwick_options='-a -b -c -e -h -i -p -s -t --binary --extract --fill= --help --info
+	--json --verify --version'
+
 _tarnwick()
 {
 	local cur=${COMP_WORDS[COMP_CWORD]} prefix='' word long rest letter i o
@@ -32,8 +37,8 @@ _tarnwick()
 			fi
 			# the long option that the word names, if any
 			long=${word:2}
-			long=$(compgen -W 'binary extract fill help info json verify
-				version' -- "${long%%=*}")
+			long=$(compgen -W "$(for o in $_tarnwick_options; do
+				[[ $o == --* ]] && o=${o#--} && echo "${o%=}"; done)" -- "${long%%=*}")
 			[[ $long == *[[:space:]]* ]] && continue # ambiguous
 			case $long in
 			info | verify | extract) mode=$long ;;
@@ -80,8 +85,7 @@ _tarnwick()
 			fi
 			[[ $short == *[aces]* ]] && drop+=' --extract --info'
 			[[ $short == *a* ]] && drop+=' --verify'
-			for o in -a -b -c -e -h -i -p -s -t --binary --extract --fill= \
-				--help --info --json --verify --version; do
+			for o in $_tarnwick_options; do
 				[[ " $drop " == *" $o "* ]] || keep+=" $o"
 			done
 			mapfile -t COMPREPLY < <(compgen -W "$keep" -- "$cur")

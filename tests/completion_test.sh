@@ -1,15 +1,21 @@
 #!/bin/sh
 # The bash completion offers tarnwick's options, the -c frequencies and file
-# names, for a few command lines.
-# Usage: completion_test.sh path/to/tarnwick.bash
+# names, for a few command lines, and knows every option that --help lists.
+# Usage: completion_test.sh path/to/tarnwick.bash path/to/tarnwick
 set -eu
 case $1 in /*) script=$1 ;; *) script=$PWD/$1 ;; esac # the test leaves the directory
+help=$("$2" --help 2>/dev/null | sed -n 's/^  \(-[^ ]*\).*/\1/p' | sed 's/=.*/=/' | sort | tr '\n' ' ')
+known=$(bash -c '. "$1"; printf "%s\n" $_tarnwick_options' sh "$script" | sort | tr '\n' ' ')
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 mkdir "$work/dir"
 touch "$work/dir/prog.hex" "$work/dir/prog.map" "$work/my file.hex"
 cd "$work/dir"
 failed=0
+if [ "$help" != "$known" ]; then
+	echo "FAIL: --help lists '$help', the completion knows '$known'"
+	failed=1
+fi
 # offers "words on the command line" "what it must offer" [number of words
 # offered [number of the word completed, else the last]]; "\ " is a blank
 # within a word
