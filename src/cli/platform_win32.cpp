@@ -165,11 +165,24 @@ static char *copy_of(const char *text)
 	return copy;
 }
 
-// Windows follows a symbolic link when the file is opened: the name is the
-// target.
+// The file that a symbolic link leads to, as the system resolves it when it
+// opens the file; a name that leads to no file yet is its own target.
 char *output_target(const char *name)
 {
-	return copy_of(name);
+	wchar_t *wide = wide_of(name);
+	HANDLE file = wide == nullptr ? INVALID_HANDLE_VALUE
+				      : CreateFileW(wide, 0, FILE_SHARE_READ | FILE_SHARE_WRITE |
+								 FILE_SHARE_DELETE,
+						    nullptr, OPEN_EXISTING, 0, nullptr);
+	std::free(wide);
+	if (file == INVALID_HANDLE_VALUE)
+		return copy_of(name);
+	wchar_t final[MAX_PATH * 8];
+	DWORD n = GetFinalPathNameByHandleW(file, final, sizeof final / sizeof final[0],
+					    FILE_NAME_NORMALIZED);
+	CloseHandle(file);
+	char *target = n > 0 && n < sizeof final / sizeof final[0] ? utf8_of(final) : nullptr;
+	return target != nullptr ? target : copy_of(name);
 }
 
 // The full path of a name, as the system resolves it; null on failure.
