@@ -73,6 +73,15 @@ void read_only_output(const scratch_dir &dir)
 	chmod(dir.path(".").c_str(), 0777);
 }
 
+// A file that can be written in a folder where no file can be made (for
+// the unprivileged user).
+void file_in_closed_folder(const scratch_dir &dir)
+{
+	dir.write("e.hex", EXPERT_IMAGE);
+	dir.write("inside.hex", KEEP);
+	chmod(dir.path("inside.hex").c_str(), 0666);
+}
+
 struct hostile_case {
 	const char *name;
 	void (*setup)(const scratch_dir &);
@@ -117,6 +126,9 @@ const hostile_case CASES[] = {
 	 "ERROR: Invalid Intel hex format on line 1\n", "out.hex", ""},
 	{"extract into two links to one missing file", dangling_links, {"--extract", "e.hex", "l1", "l2"},
 	 LINUX_ONLY, "ERROR: Output files 'l1' and 'l2' are one file\n", "missing.hex", "<absent>"},
+	{"extract into a device before a file written in place", file_in_closed_folder,
+	 {"--extract", "e.hex", "inside.hex", "/dev/full"}, RUN_UNPRIVILEGED | LINUX_ONLY,
+	 "ERROR: Can't write '/dev/full'\n", "inside.hex", KEEP},
 	{"extract into a read-only file", read_only_output, {"--extract", "e.hex", "new.hex", "ro.hex"},
 	 RUN_UNPRIVILEGED, "ERROR: Can't open 'ro.hex'\n", "new.hex", "<absent>"},
 };

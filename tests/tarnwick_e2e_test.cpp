@@ -205,6 +205,8 @@ const e2e_case PARITY_CASES[] = {
 	 {"in.hex", "out.hex"}, 0, "", WITH_112233},
 	{"Ctrl-Z behind blanks", {{"in.hex", ":03000000020000FB\n  \x1A\n"}}, {"in.hex", "out.hex"},
 	 1, "ERROR: Invalid Intel hex format on line 2\n", ""},
+	{"S-record behind 64 KiB of blanks", {{"in.hex", std::string(65536, ' ') + "S1060000020000F7\n"}},
+	 {"in.hex", "out.hex"}, 1, "ERROR: Invalid S-record format on line 1\n", ""},
 	{"empty program file", {{"in.hex", ""}}, {"in.hex", "out.hex"}, 1,
 	 "ERROR: No data in 'in.hex'\n", ""},
 	{"program of an end record", {{"in.hex", EOF_RECORD}}, {"-t", "in.hex", "out.hex"}, 1,
@@ -353,6 +355,7 @@ const std::string EXPERT_IMAGE = ":080000000B0500E0E102000025\n";
 const std::string AT_10000 = ":020000040001F9\n:0100000011EF\njunk\n";
 const std::string OUTSIDE = "ERROR: Address 10000h on line ";
 const std::string BEGINS = "ERROR: The image begins at address 10000h: give -b 10000 if it was written there\n";
+const std::string LONG_NAME = std::string(250, 'n');
 const std::string UNKNOWN_START = "start cell: unknown\nlast block: ";
 
 // The last line of a report.
@@ -602,6 +605,10 @@ const e2e_case INFO_CASES[] = {
 		 "crc32: 5D0C11F6\ncommand: tarnwick -p 1024 --binary out.hex e.bin\n"},
 	{"extract at -b", {{"e.hex", AT_8000}}, {"--extract", "-b", "8000", "e.hex", "out.hex"}, 0, "",
 	 PROGRAM, 0, nullptr, HEX_REPORT + crc32_is("7AB31BAA") + "command: tarnwick -b 8000 out.hex e.hex\n"},
+	{"extract with an empty name", {{"e.hex", EXPERT_IMAGE}, {"out.hex", KEEP}},
+	 {"--extract", "e.hex", "out.hex", ""}, 1, "ERROR: Can't open ''\n", KEEP, 0, nullptr, EXPERT_REPORT},
+	{"extract to a long name", {{"e.hex", EXPERT_IMAGE}}, {"--extract", "e.hex", LONG_NAME, "out.hex"}, 0,
+	 "", EXPERT, 0, nullptr, EXPERT_REPORT + "command: tarnwick -e out.hex " + LONG_NAME + " e.hex\n"},
 	{"extract an S-record image", {{"e.s19", "S10900000B0300020000E6\n"}}, {"--extract", "e.s19", "out.hex"},
 	 0, "", PROGRAM, 0, nullptr, with(HEX_REPORT, "Intel HEX", "S-record") + crc32_is("7AB31BAA") +
 	 "command: tarnwick out.hex e.s19\n"},

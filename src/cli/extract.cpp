@@ -179,10 +179,10 @@ static int write_part(staged_output *o, const image *img, uint32_t first, uint32
 }
 
 // Checks both outputs before anything is created, writes the new files
-// beside them first and the outputs written in place last, and puts the
-// new files in place only when both outputs are complete: after a failure
-// no file that existed has changed (but one written in place) and no new
-// file stays behind.
+// beside them first, then the devices, and last a file written in place,
+// and puts the new files in place only when both outputs are complete:
+// after a failure no file that existed has changed (but one written in
+// place) and no new file stays behind.
 static int write_parts(const run_options *opts, const image_layout *l, const image *img)
 {
 	staged_output outputs[2] = {{opts->program_file, nullptr, 0, nullptr, nullptr},
@@ -195,9 +195,9 @@ static int write_parts(const run_options *opts, const image_layout *l, const ima
 	close_input(input);
 	if (failed)
 		return 1;
-	for (int pass = 0; pass < 2; pass++)
+	for (int kind = OUTPUT_BESIDE; kind <= OUTPUT_IN_PLACE; kind++)
 		for (int i = 0; i < n && !failed; i++)
-			if (outputs[i].kind == (pass == 0 ? OUTPUT_BESIDE : OUTPUT_IN_PLACE))
+			if (outputs[i].kind == kind)
 				failed = write_part(&outputs[i], img, first[i], end[i]);
 	return finish_staged(outputs, n, failed);
 }

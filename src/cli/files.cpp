@@ -106,7 +106,7 @@ int stage_outputs(staged_output *outputs, int n, FILE *input)
 
 FILE *open_staged(staged_output *o)
 {
-	if (o->kind == OUTPUT_IN_PLACE)
+	if (o->kind != OUTPUT_BESIDE)
 		return o->stream = open_reported(o->name, "wt");
 	if ((o->stream = create_beside(o->target, &o->temp)) == nullptr)
 		diag_error("Can't open '%s'", o->name);
@@ -117,7 +117,7 @@ int close_staged(staged_output *o, int status)
 {
 	FILE *stream = o->stream;
 	o->stream = nullptr;
-	if (o->kind == OUTPUT_IN_PLACE)
+	if (o->kind != OUTPUT_BESIDE)
 		return close_reported(stream, o->name, status);
 	int failed = std::fflush(stream) != 0 || std::ferror(stream) != 0;
 	failed |= std::fclose(stream) != 0;

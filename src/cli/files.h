@@ -50,8 +50,8 @@ struct staged_output {
 int stage_outputs(staged_output *outputs, int n, FILE *input);
 
 // Opens a staged output for writing: a new file beside it, or the output
-// itself when it is written in place. Returns the stream, or null after
-// reporting "Can't open".
+// itself when it is written in place (a device or a file). Returns the
+// stream, or null after reporting "Can't open".
 FILE *open_staged(staged_output *o);
 
 // Closes a staged output's stream and returns status, or 1 after

@@ -45,10 +45,11 @@ int names_one_file(const char *a, const char *b);
 
 // How an output target can be written: replaced by a new file of a unique
 // name made beside it (a regular file, or none yet, in a folder where files
-// can be made), written in place (a device, a FIFO, or a file in a folder
-// where none can be made), or not at all, as opening it for writing would
-// fail (a read-only file, a folder, a missing folder).
-enum { OUTPUT_BESIDE = 0, OUTPUT_IN_PLACE = 1, OUTPUT_CANNOT_OPEN = 2 };
+// can be made); written in place, as a device or FIFO, or as a regular file
+// in a folder where none can be made; or not at all, as opening it for
+// writing would fail (a read-only file, a folder, a missing folder, no
+// name).
+enum { OUTPUT_BESIDE = 0, OUTPUT_DEVICE = 1, OUTPUT_IN_PLACE = 2, OUTPUT_CANNOT_OPEN = 3 };
 int output_kind(const char *target);
 
 // Makes a new file of a unique name in the folder of target, with the

@@ -97,23 +97,36 @@ static size_t folder_length(const char *path)
 // Links followed at most, as the kernel does.
 constexpr int MOST_LINKS = 40;
 
+// The path that a link's text leads to: from the folder that holds the link
+// when the text is relative. Null when out of memory.
+static char *link_destination(const char *path, const char *text, size_t n)
+{
+	size_t keep = text[0] == '/' ? 0 : folder_length(path);
+	char *next = static_cast<char *>(std::malloc(keep + n + 1));
+	if (next != nullptr) {
+		std::memcpy(next, path, keep);
+		std::memcpy(next + keep, text, n);
+		next[keep + n] = '\0';
+	}
+	return next;
+}
+
 char *output_target(const char *name)
 {
 	char *path = copy_of(name, std::strlen(name));
-	char link[PATH_MAX];
+	char text[PATH_MAX];
 	struct stat st;
 	for (int hops = 0; path != nullptr && hops < MOST_LINKS; hops++) {
 		ssize_t n;
 		if (lstat(path, &st) != 0 || !S_ISLNK(st.st_mode) ||
-		    (n = readlink(path, link, sizeof link - 1)) < 0)
+		    (n = readlink(path, text, sizeof text - 1)) <= 0)
 			break;
-		// A relative link leads from the folder that holds it.
-		size_t keep = link[0] == '/' ? 0 : folder_length(path);
-		char *next = static_cast<char *>(std::malloc(keep + size_t(n) + 1));
-		if (next != nullptr) {
-			std::memcpy(next, path, keep);
-			std::memcpy(next + keep, link, size_t(n));
-			next[keep + size_t(n)] = '\0';
+		char *next = link_destination(path, text, size_t(n));
+		// A link that leads to a file while its text names none (such as
+		// /proc/self/fd/1 of a pipe) is followed by the system alone.
+		if (next != nullptr && stat(path, &st) == 0 && lstat(next, &st) != 0) {
+			std::free(next);
+			break;
 		}
 		std::free(path);
 		path = next;
@@ -164,23 +177,30 @@ static bool folder_writable(const char *path)
 
 int output_kind(const char *target)
 {
-	struct stat st;
+	struct stat st, link;
+	if (target[0] == '\0')
+		return OUTPUT_CANNOT_OPEN;
 	if (stat(target, &st) != 0)
 		return errno == ENOENT && folder_writable(target) ? OUTPUT_BESIDE : OUTPUT_CANNOT_OPEN;
 	if (S_ISDIR(st.st_mode) || (S_ISREG(st.st_mode) && access(target, W_OK) != 0))
 		return OUTPUT_CANNOT_OPEN;
-	return S_ISREG(st.st_mode) && folder_writable(target) ? OUTPUT_BESIDE : OUTPUT_IN_PLACE;
+	if (!S_ISREG(st.st_mode))
+		return OUTPUT_DEVICE;
+	// A link that output_target could not follow is written through.
+	bool linked = lstat(target, &link) == 0 && S_ISLNK(link.st_mode);
+	return !linked && folder_writable(target) ? OUTPUT_BESIDE : OUTPUT_IN_PLACE;
 }
 
 FILE *create_beside(const char *target, char **temp)
 {
-	static const char SUFFIX[] = ".tarnwick-XXXXXX";
-	size_t n = std::strlen(target);
-	*temp = static_cast<char *>(std::malloc(n + sizeof SUFFIX));
+	// A short name, whatever the length of the target's.
+	static const char NAME[] = ".tarnwick-XXXXXX";
+	size_t n = folder_length(target);
+	*temp = static_cast<char *>(std::malloc(n + sizeof NAME));
 	if (*temp == nullptr)
 		return nullptr;
 	std::memcpy(*temp, target, n);
-	std::memcpy(*temp + n, SUFFIX, sizeof SUFFIX);
+	std::memcpy(*temp + n, NAME, sizeof NAME);
 	struct stat st;
 	mode_t mask = umask(0);
 	umask(mask);

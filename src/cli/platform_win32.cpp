@@ -226,7 +226,7 @@ static void cut_to_folder(wchar_t *full)
 
 int output_kind(const char *target)
 {
-	wchar_t *full = full_path_of(target);
+	wchar_t *full = target[0] != '\0' ? full_path_of(target) : nullptr;
 	if (full == nullptr)
 		return OUTPUT_CANNOT_OPEN;
 	DWORD attributes = GetFileAttributesW(full);
@@ -236,7 +236,7 @@ int output_kind(const char *target)
 		HANDLE device = CreateFileW(full, 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
 					    OPEN_EXISTING, 0, nullptr);
 		if (device != INVALID_HANDLE_VALUE) {
-			kind = GetFileType(device) == FILE_TYPE_DISK ? OUTPUT_BESIDE : OUTPUT_IN_PLACE;
+			kind = GetFileType(device) == FILE_TYPE_DISK ? OUTPUT_BESIDE : OUTPUT_DEVICE;
 			CloseHandle(device);
 		} else {
 			cut_to_folder(full);
@@ -251,14 +251,24 @@ int output_kind(const char *target)
 	return kind;
 }
 
+// Length of the folder part of a path, its last separator included.
+static size_t folder_length(const char *path)
+{
+	size_t n = std::strlen(path);
+	while (n > 0 && path[n - 1] != '\\' && path[n - 1] != '/' && path[n - 1] != ':')
+		n--;
+	return n;
+}
+
 FILE *create_beside(const char *target, char **temp)
 {
-	size_t n = std::strlen(target);
-	*temp = static_cast<char *>(std::malloc(n + 32));
+	// A short name, whatever the length of the target's.
+	size_t n = folder_length(target);
+	*temp = static_cast<char *>(std::malloc(n + 40));
 	if (*temp == nullptr)
 		return nullptr;
 	for (unsigned attempt = 0; attempt < 100; attempt++) {
-		std::snprintf(*temp, n + 32, "%s.tarnwick-%lu-%u", target,
+		std::snprintf(*temp, n + 40, "%.*s.tarnwick-%lu-%u", int(n), target,
 			      static_cast<unsigned long>(GetCurrentProcessId()), attempt);
 		wchar_t *wide = wide_of(*temp);
 		int fd = wide != nullptr ? _wopen(wide, _O_CREAT | _O_EXCL | _O_WRONLY | _O_TEXT,

@@ -51,16 +51,29 @@ size_t line_piece_end(const char *window, size_t length, const char *from)
 	return static_cast<size_t>(p - window);
 }
 
-int line_reader_first_byte(line_reader *reader)
+// The first byte of text[0 .. n) that is not white space, or -1.
+static int first_not_white(const char *text, size_t n)
 {
-	if (!reader->at_end)
-		refill(reader);
-	for (size_t i = reader->start; i < reader->end; i++) {
-		unsigned char c = static_cast<unsigned char>(reader->buffer[i]);
+	for (size_t i = 0; i < n; i++) {
+		unsigned char c = static_cast<unsigned char>(text[i]);
 		if (c != ' ' && (c < '\t' || c > '\r'))
 			return c;
 	}
 	return -1;
+}
+
+int line_reader_first_byte(line_reader *reader)
+{
+	if (!reader->at_end)
+		refill(reader);
+	int c = first_not_white(reader->buffer + reader->start, reader->end - reader->start);
+	// A whole block of white space is a first line that no record begins
+	// on, where reading stops: what follows it is never read but here.
+	char more[4096];
+	size_t n;
+	while (c < 0 && !reader->at_end && (n = std::fread(more, 1, sizeof more, reader->stream)) > 0)
+		c = first_not_white(more, n);
+	return c;
 }
 
 void line_reader_advance(line_reader *reader, size_t n)

@@ -42,9 +42,11 @@ const char *line_reader_window(line_reader *reader, size_t *length);
 // before it). Without a line end the piece is the whole window.
 size_t line_piece_end(const char *window, size_t length, const char *from);
 
-// The first byte that is not white space (blank, tab, line feed, vertical
-// tab, form feed, carriage return) among the first LINE_READ_BLOCK bytes
-// not yet consumed, or -1 when there is none; nothing is consumed.
+// The first byte of the stream that is not white space (blank, tab, line
+// feed, vertical tab, form feed, carriage return), or -1 when there is
+// none; the pieces of the first LINE_READ_BLOCK bytes stay to be read.
+// When those are all white space, a first line that no record begins on,
+// the stream is read on behind them to find the byte.
 int line_reader_first_byte(line_reader *reader);
 
 // Consumes the first n characters of the window.

@@ -60,11 +60,24 @@ static bool read_count(text_record *rec, srec_prefix *s, const char *line, const
 	return true;
 }
 
-// Behind the checksum only blanks and tabs, then the line end; *piece is
-// the piece's length, its line end included.
-static bool read_line_end(const text_record *rec, const char *line, size_t *piece)
+// The line holds exactly the fields that the count says, each one two
+// hexadecimal digits, and behind them only blanks and tabs, then the line
+// end; *piece is the piece's length, its line end included. The whole line
+// is checked before a byte of it is stored, so that a malformed line is
+// one, wherever its bytes would go; the digits are left to the decoding of
+// a record that lies within the window.
+static bool check_line(const text_record *rec, const srec_prefix *s, const read_window *w,
+		       const char *line, size_t *piece)
 {
-	const char *p = rec->pos;
+	const char *p = rec->pos + 2 * (int64_t(s->data) + 1);
+	if (p > rec->end)
+		return false;
+	int64_t first = int64_t(s->address) - int64_t(w->first);
+	bool decoded_later = s->type >= 1 && s->type <= 3 && first >= 0 &&
+			     first + int64_t(s->data) <= int64_t(w->size);
+	for (const char *q = rec->pos; !decoded_later && q < p; q += 2)
+		if (hex_pair_value(q) < 0)
+			return false;
 	while (p < rec->end && (*p == ' ' || *p == '\t'))
 		p++;
 	if (p < rec->end && *p != '\n' && *p != '\r')
@@ -87,15 +100,15 @@ static int check_record_count(const srec_file *f, const srec_prefix *s, int64_t 
 	return READ_BAD_COUNT;
 }
 
-// The checks run in one order: S and type, count, address, data, checksum
-// field, the rest of the line, the record count, sum.
+// The checks run in one order: S and type, count, address, the length and
+// the rest of the line, data, checksum field, the record count, sum.
 static int parse_record(void *state, const char *line, const char *end, int continued,
 			int64_t line_number, size_t *piece, uint64_t *outside)
 {
 	srec_file *f = static_cast<srec_file *>(state);
 	text_record rec;
 	srec_prefix s;
-	if (!read_count(&rec, &s, line, end, continued))
+	if (!read_count(&rec, &s, line, end, continued) || !check_line(&rec, &s, f->w, line, piece))
 		return READ_BAD_FORMAT;
 	bool data = s.type >= 1 && s.type <= 3;
 	if (data) {
@@ -107,7 +120,7 @@ static int parse_record(void *state, const char *line, const char *end, int cont
 	}
 	uint32_t sum = rec.sum;
 	uint32_t checksum;
-	if (!read_byte(&rec, &checksum) || !read_line_end(&rec, line, piece))
+	if (!read_byte(&rec, &checksum))
 		return READ_BAD_FORMAT;
 	if ((s.type == 5 || s.type == 6) && check_record_count(f, &s, line_number) != READ_OK)
 		return READ_BAD_COUNT;
