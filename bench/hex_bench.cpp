@@ -37,7 +37,7 @@ static void bm_load_hex_file(benchmark::State &state)
 	image *img = full_image();
 	std::string text = full_text(img);
 	static line_reader reader;
-	read_window w = {img->cells, 0, IMAGE_CELLS, 1, MISFIT_MEMORY, 0, "full"};
+	read_window w = {img->cells, 0, IMAGE_CELLS, IMAGE_CELLS, 1, MISFIT_MEMORY, 0, "full", nullptr, nullptr};
 	for (auto _ : state) {
 		FILE *in = fmemopen(&text[0], text.size(), "r");
 		read_result r;

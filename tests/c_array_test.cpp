@@ -51,7 +51,7 @@ TEST_P(c_array_test, text)
 	scoped_image img;
 	captured_output out;
 	put_bytes(img.cells(), 0, c.cells);
-	EXPECT_EQ(0, write_c_array(out.stream(), img.get(), c.count, c.array_name));
+	EXPECT_EQ(0, write_c_array(out.stream(), img.get(), c.count, c.array_name, 0xFF));
 	EXPECT_EQ(c.expected, out.text());
 }
 
@@ -64,7 +64,7 @@ TEST(c_array, default_size_has_256_full_lines)
 	for (uint32_t i = 0; i < 4096; i++)
 		img.cells()[i] = int(i & 0xFF);
 	captured_output out;
-	write_c_array(out.stream(), img.get(), 4096, "image");
+	write_c_array(out.stream(), img.get(), 4096, "image", 0xFF);
 	std::string text = out.text();
 	std::vector<std::string> lines;
 	size_t start = 0;

@@ -159,7 +159,7 @@ TEST_P(read_test, status_messages_and_cells)
 {
 	const read_case &c = GetParam();
 	scoped_image img;
-	read_window w = {img.cells(), 0, c.size, c.verify, MISFIT_MEMORY, 0, "f"};
+	read_window w = {img.cells(), 0, c.size, c.size, c.verify, MISFIT_MEMORY, 0, "f", nullptr, nullptr};
 	read_result r;
 	testing::internal::CaptureStderr();
 	EXPECT_EQ(c.status, read_text(c.read, c.text, w, &r));
@@ -192,7 +192,7 @@ TEST(hex_read_byte, reads_exactly_the_digit_pairs)
 TEST(read_hex, base_resets_for_each_file)
 {
 	scoped_image img;
-	read_window w = {img.cells(), 0, IMAGE_CELLS, 1, MISFIT_MEMORY, 0, "f"};
+	read_window w = {img.cells(), 0, IMAGE_CELLS, IMAGE_CELLS, 1, MISFIT_MEMORY, 0, "f", nullptr, nullptr};
 	read_result r;
 	EXPECT_EQ(READ_OK, read_text(read_hex, ":01000000AA55\n:020000020100FB\n:01000000BB44\n", w, &r));
 	EXPECT_EQ(READ_OK, read_text(read_hex, ":01000100CC32\n", w, &r));
@@ -204,7 +204,7 @@ TEST(read_hex, base_resets_for_each_file)
 TEST(read_hex, read_error_is_reported_by_name)
 {
 	scoped_image img;
-	read_window w = {img.cells(), 0, IMAGE_CELLS, 1, MISFIT_MEMORY, 0, "."};
+	read_window w = {img.cells(), 0, IMAGE_CELLS, IMAGE_CELLS, 1, MISFIT_MEMORY, 0, ".", nullptr, nullptr};
 	read_result r;
 	FILE *dir = std::fopen(".", "r");
 	ASSERT_NE(nullptr, dir);

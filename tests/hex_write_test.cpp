@@ -97,7 +97,7 @@ TEST(write_image, round_trip_gives_the_same_cells)
 	}
 	captured_output out;
 	write_hex_image(out.stream(), written.cells(), 0, IMAGE_CELLS);
-	read_window w = {read.cells(), 0, IMAGE_CELLS, 1, MISFIT_MEMORY, 0, "f"};
+	read_window w = {read.cells(), 0, IMAGE_CELLS, IMAGE_CELLS, 1, MISFIT_MEMORY, 0, "f", nullptr, nullptr};
 	read_result r;
 	ASSERT_EQ(READ_OK, read_text(read_hex, out.text(), w, &r));
 	for (uint32_t i = 0; i < IMAGE_CELLS; i++)
@@ -105,7 +105,7 @@ TEST(write_image, round_trip_gives_the_same_cells)
 }
 
 struct range_case {
-	uint32_t cell;
+	uint32_t cell; // the last cell used
 	uint32_t base;
 	int result;
 };
@@ -117,15 +117,12 @@ TEST(check_address_range, refuses_only_past_FFFFFFFFh)
 		{1, 0xFFFFFFFF, 1},
 		{65535, 0xFFFF0000, 0},
 		{65535, 0xFFFF0001, 1},
-		{IMAGE_CELLS, 0xFFFFFFFF, 0}, // no cell used
+		{0xFFFFFF, 0xFF000000, 0},
+		{0xFFFFFF, 0xFF000001, 1},
 	};
-	for (const range_case &c : cases) {
-		scoped_image img;
-		if (c.cell < IMAGE_CELLS)
-			img.cells()[c.cell] = 0;
-		EXPECT_EQ(c.result, check_hex_address_range(img.cells(), c.base, IMAGE_CELLS))
-			<< c.cell << " " << c.base;
-	}
+	for (const range_case &c : cases)
+		EXPECT_EQ(c.result, check_hex_address_range(c.base, c.cell + 1)) << c.cell << " " << c.base;
+	EXPECT_EQ(0, check_hex_address_range(0xFFFFFFFF, 0)); // no cell used
 }
 
 } // namespace

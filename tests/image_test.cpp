@@ -48,6 +48,7 @@ TEST(image_crc32, equals_the_crc32_of_zlib)
 	const struct { const char *cells; uint32_t count; uint8_t fill; uint32_t crc; } cases[] = {
 		{"123456789", 9, 0, 0xCBF43926},   {"", 0, 0, 0},
 		{"1234.6789", 9, '5', 0xCBF43926}, {"", IMAGE_CELLS - 1, 0xFF, 0x1F8AFB34},
+		{"1", IMAGE_CELLS + 5, 0, 0x05E4F9E1},
 	};
 	for (const auto &c : cases) {
 		scoped_image img;
@@ -63,6 +64,9 @@ TEST(crc32_update, continues_over_the_next_piece)
 	EXPECT_EQ(0xCBF43926u, crc32_update(crc32_update(0, text, 4), text + 4, 5));
 }
 
+// Against program_size 1000, fill AAh below it and FFh from it on.
+const compare_request RULES = {1000, 0xAA, 0xFF, NO_FILL};
+
 TEST(image_compare, accepts_the_layout_byte_or_the_byte_of_an_unused_cell)
 {
 	// Against program_size 1000, inside a block of cells, and fill AAh.
@@ -77,7 +81,7 @@ TEST(image_compare, accepts_the_layout_byte_or_the_byte_of_an_unused_cell)
 		layout.cells()[c.cell] = c.want;
 		actual.cells()[c.cell] = c.held;
 		cell_difference d = {};
-		ASSERT_EQ(c.differ, image_compare(layout.get(), actual.get(), 1000, 0xAA, NO_FILL, &d, 1)) << c.cell;
+		ASSERT_EQ(c.differ, image_compare(layout.get(), actual.get(), &RULES, &d, 1, nullptr)) << c.cell;
 		EXPECT_TRUE(c.differ == 0 || (d.cell == c.cell && d.held == c.held &&
 					      d.expected == c.want && d.or_byte == c.or_byte)) << c.cell;
 	}
@@ -88,7 +92,9 @@ TEST(image_compare, counts_every_difference_and_keeps_the_first_in_order)
 	scoped_image layout, actual;
 	put_bytes(actual.cells(), 62, {1, 2, 3}); // across two blocks of cells
 	cell_difference d[2] = {};
-	EXPECT_EQ(3u, image_compare(layout.get(), actual.get(), 1000, 0xAA, NO_FILL, d, 2));
+	uint8_t blocks[256] = {};
+	EXPECT_EQ(3u, image_compare(layout.get(), actual.get(), &RULES, d, 2, blocks));
+	EXPECT_TRUE(blocks[0] && !blocks[1]);
 	EXPECT_TRUE(d[0].cell == 62 && d[0].held == 1 && d[1].cell == 63 && d[1].held == 2);
 }
 

@@ -251,6 +251,10 @@ const std::string HELP =
 	"                program memory\n"
 	"  --fill=HH     give every cell of the program memory that holds no byte the\n"
 	"                hexadecimal value HH (FF by default with --binary)\n"
+	"  --eeprom-size=N\n"
+	"                size of the EEPROM in bytes (32768, or 32K with K for 1024),\n"
+	"                at most 16384K: the image must fit into it, and the output\n"
+	"                covers it\n"
 	"  --info        read the image back: print what its header says and its\n"
 	"                CRC-32 on the standard output, and check it against the\n"
 	"                contents\n"
@@ -261,6 +265,8 @@ const std::string HELP =
 	"                print the command that rebuilds the image from them\n"
 	"  --json        print the report of --info, --verify or --extract as one\n"
 	"                JSON object on one line\n"
+	"  --map         end the report of --info, --verify or --extract with a map\n"
+	"                of the image, a character for each 256-byte block\n"
 	"  -h            print the short usage text on the standard error stream\n"
 	"  --help        print this help\n"
 	"  --version     print the version\n"
@@ -431,7 +437,7 @@ const e2e_case INFO_CASES[] = {
 	 ABSENT, 0, nullptr, with(LENGTH_REPORT, "length: 3", "length: 4") + crc32_is("F1890BC9")},
 	{"info, beyond the program memory", {{"e.hex", IMAGE}}, {"--info", "-p", "5", "e.hex"}, 1,
 	 "ERROR: Cells up to 5 are in use, beyond the program memory of 5 bytes; give -p the "
-	 "EEPROM's size\n", ABSENT, 0, nullptr,
+	 "program memory size the image was written for\n", ABSENT, 0, nullptr,
 	 with(HEX_REPORT, "6 of 4096 bytes (0.1%)", "6 of 5 bytes (120.0%)") + crc32_is("91710B60")},
 	{"info, written with -b", {{"e.hex", AT_8000}}, {"--info", "-p", "65536", "e.hex"}, 1,
 	 "ERROR: The image begins at address 8000h: give -b 8000 if it was written there\n"
@@ -469,7 +475,7 @@ const e2e_case INFO_CASES[] = {
 	 0, nullptr, with(LENGTH_REPORT, "length: 3", "length: 1") + crc32_is("1B420014")},
 	{"info, program memory of 1 byte", {{"e.hex", IMAGE}}, {"--info", "-p", "1", "e.hex"}, 1,
 	 "ERROR: Cells up to 5 are in use, beyond the program memory of 1 byte; give -p the "
-	 "EEPROM's size\n", ABSENT, 0, nullptr,
+	 "program memory size the image was written for\n", ABSENT, 0, nullptr,
 	 with(HEX_REPORT, "6 of 4096 bytes (0.1%)", "6 of 1 bytes (600.0%)") + crc32_is("45D03605")},
 	{"info, start cell beyond the bytes", {{"e.hex", ":070000000BC800010203041C\n" + EOF_RECORD}},
 	 {"--info", "e.hex"}, 1, NO_PROGRAM + "200 on is in use: the image holds no program\n", ABSENT,

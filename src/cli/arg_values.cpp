@@ -77,3 +77,18 @@ int parse_fill_byte(const char *text)
 	}
 	return value;
 }
+
+uint32_t parse_eeprom_size(const char *text)
+{
+	uint64_t value = 0;
+	const char *p = text;
+	for (; *p >= '0' && *p <= '9' && value <= MAX_EEPROM_SIZE; p++)
+		value = value * 10 + uint64_t(*p - '0');
+	if (p == text)
+		return 0;
+	if (*p == 'K' || *p == 'k') {
+		value *= 1024;
+		p++;
+	}
+	return *p == '\0' && value >= 1 && value <= MAX_EEPROM_SIZE ? uint32_t(value) : 0;
+}

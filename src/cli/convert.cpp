@@ -30,29 +30,34 @@ static int open_files(const run_options *opts, convert_files *f)
 	return 1;
 }
 
-// The C array and the raw binary cover the program memory; the Intel HEX
-// output every cell that holds a byte, at base_address onwards. With a fill
-// byte, every cell of the program memory holds one; the raw binary puts its
-// fill byte into each empty cell itself.
+// The C array and the raw binary cover the EEPROM with --eeprom-size, else
+// the program memory; the Intel HEX output every cell that holds a byte,
+// at base_address onwards. With a fill byte, every cell they cover holds
+// one, those from IMAGE_CELLS on too; the raw binary puts its fill byte
+// into each empty cell itself.
 static int write_image(const run_options *opts, FILE *out, image *img)
 {
-	uint32_t size = static_cast<uint32_t>(opts->program_size);
+	uint32_t size = opts->eeprom_size != 0 ? opts->eeprom_size : uint32_t(opts->program_size);
+	uint32_t held = size < IMAGE_CELLS ? size : IMAGE_CELLS;
 	int fill = opts->fill;
 	if (opts->image_form == FORM_RAW) {
 		write_raw_binary(out, img, size, static_cast<uint8_t>(fill));
 		return 0;
 	}
 	if (fill != NO_FILL)
-		image_fill(img->cells, size, static_cast<uint8_t>(fill));
+		image_fill(img->cells, held, static_cast<uint8_t>(fill));
 	if (opts->image_form == FORM_C_ARRAY) {
-		write_c_array(out, img, size, opts->array_name);
+		write_c_array(out, img, size, opts->array_name, opts->chip_fill);
 		return 0;
 	}
-	if (check_hex_address_range(img->cells, opts->base_address, IMAGE_CELLS) != 0) {
+	// Without a fill byte, the cells that hold one, wherever they lie.
+	uint32_t end = fill != NO_FILL ? size : image_used_end(img->cells, IMAGE_CELLS);
+	if (check_hex_address_range(opts->base_address, end) != 0) {
 		diag_error("Output addresses exceed FFFFFFFFh");
 		return 1;
 	}
-	write_hex_image(out, img->cells, opts->base_address, IMAGE_CELLS);
+	write_hex_filled(out, img->cells, opts->base_address, fill != NO_FILL ? held : end, end,
+			 uint8_t(fill));
 	return 0;
 }
 

@@ -78,8 +78,9 @@ static void put_word(command_text *c, const char *text)
 }
 
 // The options of the conversion that rebuilds the image, as they differ
-// from the defaults.
-static void put_options(command_text *c, const run_options *opts, const image *img)
+// from the defaults, for an EEPROM of chip_size cells (0: none given).
+static void put_options(command_text *c, const run_options *opts, const image *img,
+			uint32_t chip_size)
 {
 	boot_header h = decode_boot_header(img->cells);
 	if (!opts->length_header && h.crystal_code != DEFAULT_CRYSTAL_CODE)
@@ -96,15 +97,17 @@ static void put_options(command_text *c, const run_options *opts, const image *i
 		put_format(c, " --binary");
 	if (opts->fill != fill_for(MODE_CONVERT, opts->image_form, NO_FILL))
 		put_format(c, " --fill=%02X", unsigned(opts->fill));
+	if (chip_size != 0)
+		put_format(c, " --eeprom-size=%u", unsigned(chip_size));
 }
 
 // Puts "tarnwick [options] [-e expert] [--] program image" into the report;
 // returns 1 when there is no memory for it.
-static int put_command(report *r, const run_options *opts, const image *img)
+static int put_command(report *r, const run_options *opts, const image *img, uint32_t chip_size)
 {
 	command_text c = {nullptr, 0, 0, 0};
 	put_text(&c, "tarnwick", 8);
-	put_options(&c, opts, img);
+	put_options(&c, opts, img, chip_size);
 	if (opts->expert_file != nullptr) {
 		put_text(&c, " -e", 3);
 		put_word(&c, opts->expert_file);
@@ -140,31 +143,57 @@ static int check_third_name(const run_options *opts, const image_layout *l)
 	return 1;
 }
 
-// A conversion writes a raw image of exactly the program memory size.
+// A conversion writes a raw image of exactly the EEPROM's size, and
+// without --eeprom-size of at least the program memory size: a longer one
+// is the read-out of a chip of its length.
 static int check_raw_length(const run_options *opts, uint32_t raw_length)
 {
-	if (opts->image_form != FORM_RAW || int64_t(raw_length) == opts->program_size)
+	if (opts->image_form != FORM_RAW)
 		return 0;
-	diag_error("'%s' holds %u bytes, not the %d of the program memory (-p)", opts->image_file,
-		   unsigned(raw_length), int(opts->program_size));
+	if (opts->eeprom_size != 0 && raw_length != opts->eeprom_size)
+		diag_error("'%s' holds %u bytes, not the %u of the EEPROM (--eeprom-size)",
+			   opts->image_file, unsigned(raw_length), unsigned(opts->eeprom_size));
+	else if (opts->eeprom_size == 0 && int64_t(raw_length) < opts->program_size)
+		diag_error("'%s' holds %u bytes, not the %d of the program memory (-p)",
+			   opts->image_file, unsigned(raw_length), int(opts->program_size));
+	else
+		return 0;
 	return 1;
 }
 
+// The EEPROM's size: --eeprom-size, else the length of a raw image longer
+// than the program memory, else 0.
+static uint32_t chip_size_of(const run_options *opts, uint32_t raw_length)
+{
+	if (opts->eeprom_size != 0)
+		return opts->eeprom_size;
+	bool longer = opts->image_form == FORM_RAW && int64_t(raw_length) > opts->program_size;
+	return longer ? raw_length : 0;
+}
+
+// What --extract found in the image, to take it apart.
+struct extract_state {
+	image_facts facts;
+	info_request request;
+	image_layout layout;
+};
+
 // Reads the image, reports on it, and checks that it can be taken apart
-// and rebuilt.
-static int take_apart(const run_options *opts, report *r, image *img, image_layout *l)
+// and rebuilt. Returns 0 when it can, 1 after a failed check of an image
+// that has been reported on, -1 after a failure before the report.
+static int take_apart(const run_options *opts, read_back *b, extract_state *x)
 {
 	int form;
 	uint32_t raw_length;
-	if (read_image(opts, img, &form, &raw_length) != 0)
-		return 1;
-	info_request request = info_request_of(opts);
-	image_facts f;
+	if (read_image(opts, b, &form, &raw_length) != 0)
+		return -1;
+	x->request = info_request_of(opts, chip_size_of(opts, raw_length));
 	image_findings found;
-	if (report_image(r, form, img, &request, &f) != 0 || check_raw_length(opts, raw_length) != 0)
+	if (report_image(&b->r, form, b->img, b->tail, &x->request, 0, &x->facts) != 0 ||
+	    check_raw_length(opts, raw_length) != 0)
 		return 1;
-	find_layout(img, &f, &request, l, &found);
-	return report_findings(&found) || check_third_name(opts, l) != 0;
+	find_layout(b->img, b->tail, &x->facts, &x->request, &x->layout, &found);
+	return report_findings(&found) || check_third_name(opts, &x->layout) != 0;
 }
 
 // Writes cells[first .. end) of img to a staged output as Intel HEX,
@@ -202,14 +231,21 @@ static int write_parts(const run_options *opts, const image_layout *l, const ima
 	return finish_staged(outputs, n, failed);
 }
 
-static int extract(const run_options *opts, report *r, image *img, image *)
+// The map comes last but for the command, which only an image taken apart
+// has.
+static int extract(const run_options *opts, read_back *b)
 {
-	image_layout l;
-	// The report must have reached stdout before any file is written.
-	if (take_apart(opts, r, img, &l) != 0 || std::fflush(stdout) != 0 ||
-	    std::ferror(stdout) != 0 || write_parts(opts, &l, img) != 0)
+	extract_state x;
+	int refused = take_apart(opts, b, &x);
+	if (refused < 0)
 		return 1;
-	return put_command(r, opts, img);
+	if (opts->map)
+		report_image_map(&b->r, b->img, b->tail, &x.facts, &x.request);
+	// The report must have reached stdout before any file is written.
+	if (refused != 0 || std::fflush(stdout) != 0 || std::ferror(stdout) != 0 ||
+	    write_parts(opts, &x.layout, b->img) != 0)
+		return 1;
+	return put_command(&b->r, opts, b->img, x.request.chip_size);
 }
 
 int run_extract(const run_options *opts)

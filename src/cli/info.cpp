@@ -3,15 +3,15 @@
 #include "cli/modes.h"
 #include "cli/read_back.h"
 
-static int info(const run_options *opts, report *r, image *img, image *)
+static int info(const run_options *opts, read_back *b)
 {
 	int form;
 	uint32_t raw_length;
-	if (read_image(opts, img, &form, &raw_length) != 0)
+	if (read_image(opts, b, &form, &raw_length) != 0)
 		return 1;
-	info_request request = info_request_of(opts);
+	info_request request = info_request_of(opts, opts->eeprom_size);
 	image_facts f;
-	return report_image(r, form, img, &request, &f);
+	return report_image(&b->r, form, b->img, b->tail, &request, opts->map, &f);
 }
 
 int run_info(const run_options *opts)

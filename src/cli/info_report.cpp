@@ -71,12 +71,46 @@ static void put_facts(report *r, int form, const image_facts *f, const info_requ
 	report_text(r, "crc32", crc);
 }
 
-int report_image(report *r, int form, const image *img, const info_request *request,
-		 image_facts *f)
+void report_map(report *r, const image *img, const chip_tail *tail, const map_rule *rule,
+		int64_t last_in_use, const uint8_t *differing)
+{
+	uint32_t blocks = map_blocks(last_in_use, rule->reach);
+	uint32_t rows = (blocks + MAP_ROW_BLOCKS - 1) / MAP_ROW_BLOCKS;
+	uint32_t last_row = (rows - 1) * MAP_ROW_BLOCKS * MAP_BLOCK_CELLS;
+	int width = last_row > 0xFFFFFF ? 7 : last_row > 0xFFFFF ? 6 : last_row > 0xFFFF ? 5 : 4;
+	report_list_begin(r, "map", differing != nullptr
+					    ? "256-byte blocks; # all in use, + some, . none, ! beyond -p, X differs"
+					    : "256-byte blocks; # all in use, + some, . none, ! beyond -p");
+	for (uint32_t row = 0; row < rows; row++) {
+		char text[16 + MAP_ROW_BLOCKS];
+		uint32_t first = row * MAP_ROW_BLOCKS;
+		int n = std::snprintf(text, sizeof text, "%0*" PRIX32 " ", width, first * MAP_BLOCK_CELLS);
+		for (uint32_t block = first; block < blocks && block < first + MAP_ROW_BLOCKS; block++)
+			text[n++] = map_block(img, tail, rule, differing, block);
+		text[n] = '\0';
+		report_list_item(r, text);
+	}
+	report_list_end(r);
+}
+
+void report_image_map(report *r, const image *img, const chip_tail *tail, const image_facts *f,
+		      const info_request *request)
+{
+	int unused = f->lenient ? request->fill : NO_FILL;
+	uint32_t chip = request->chip_size < IMAGE_CELLS ? request->chip_size : IMAGE_CELLS;
+	uint32_t size = uint32_t(request->program_size);
+	map_rule rule = {size, unused, unused, chip > size ? chip : size};
+	report_map(r, img, tail, &rule, f->last, nullptr);
+}
+
+int report_image(report *r, int form, const image *img, const chip_tail *tail,
+		 const info_request *request, int with_map, image_facts *f)
 {
 	image_findings found;
-	*f = facts_of(img, request);
+	*f = facts_of(img, tail, request);
 	put_facts(r, form, f, request);
+	if (with_map)
+		report_image_map(r, img, tail, f, request);
 	// The report comes before the messages where both go to one terminal.
 	if (!r->json)
 		std::fflush(r->out);
@@ -167,7 +201,8 @@ static void report_finding(const finding *g)
 		break;
 	case FOUND_BEYOND_PROGRAM_SIZE:
 		diag_error("Cells up to %" PRId64 " are in use, beyond the program memory of %" PRId64
-			   " %s; give -p the EEPROM's size", v[0], v[1], v[1] == 1 ? "byte" : "bytes");
+			   " %s; give -p the program memory size the image was written for", v[0], v[1],
+			   v[1] == 1 ? "byte" : "bytes");
 		break;
 	case FOUND_EXPERT_END_EMPTY:
 		diag_error("Cell %" PRId64 ", the last of the expert-mode data, holds no byte: no "
@@ -179,7 +214,7 @@ static void report_finding(const finding *g)
 		break;
 	case FOUND_FILLED_GAP:
 		diag_error("Cell %" PRId64 " holds no byte, but an image written with --fill holds one "
-			   "in every cell of the program memory", v[0]);
+			   "in every cell of the %s", v[0], v[1] ? "EEPROM" : "program memory");
 		break;
 	case FOUND_FILLED_BEYOND:
 		diag_error("Cells beyond the program memory of %" PRId64 " bytes hold bytes, which an "

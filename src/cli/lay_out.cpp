@@ -10,8 +10,8 @@
 static int read_part(const run_options *opts, FILE *stream, const char *name, image_cell *cells,
 		     uint32_t size, int line_feed, read_result *r)
 {
-	read_window w = {cells, 0, size, opts->verify_checksums,
-			 line_feed ? MISFIT_MEMORY_LINE : MISFIT_MEMORY, 0, name};
+	read_window w = {cells, 0, size, size, opts->verify_checksums,
+			 line_feed ? MISFIT_MEMORY_LINE : MISFIT_MEMORY, 0, name, nullptr, nullptr};
 	int form;
 	return read_input(stream, &w, 0, r, &form) == READ_OK ? 0 : 1;
 }
@@ -48,6 +48,11 @@ int lay_out(const run_options *opts, FILE *expert, FILE *program, image *img, in
 	l = conversion_layout(opts->length_header, expert_count, uint32_t(r.highest));
 	if (!layout_fits(&l, opts->program_size)) {
 		diag_error("Hex-file contents does not fit into program memory");
+		return 1;
+	}
+	if (opts->eeprom_size != 0 && !layout_fits_chip(&l, opts->eeprom_size)) {
+		diag_error("Hex-file contents does not fit into the EEPROM of %u bytes",
+			   unsigned(opts->eeprom_size));
 		return 1;
 	}
 	lay_out_image(img, &l, unsigned(opts->crystal_code), opts->slow_clock);

@@ -10,7 +10,8 @@
 // Lays out img, empty on entry, as a conversion with opts writes it: reads
 // the expert-mode data from expert (with -e; else expert is null) and the
 // program from program, each in its form and at its own addresses, checks
-// that they fit into the program memory, and has the layout place them
+// that they fit into the program memory, and into the EEPROM with
+// --eeprom-size, and has the layout place them
 // behind the header and the builder write it. The fill byte is not
 // applied. A byte beyond the cells of the program is reported without a
 // line feed when line_feed is 0. Reports each failure, by the file's name

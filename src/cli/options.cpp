@@ -29,6 +29,9 @@ const option_row OPTION_TABLE[] = {
 	{OPTION_FILL, "fill", 1, IN_EVERY_MODE, "--fill=HH",
 	 "give every cell of the program memory that holds no byte the\nhexadecimal value HH "
 	 "(FF by default with --binary)"},
+	{OPTION_EEPROM_SIZE, "eeprom-size", 1, IN_EVERY_MODE, "--eeprom-size=N",
+	 "size of the EEPROM in bytes (32768, or 32K with K for 1024),\nat most 16384K: the "
+	 "image must fit into it, and the output\ncovers it"},
 	{OPTION_INFO, "info", 0, IN_EVERY_MODE, "--info",
 	 "read the image back: print what its header says and its\nCRC-32 on the standard "
 	 "output, and check it against the\ncontents"},
@@ -40,6 +43,9 @@ const option_row OPTION_TABLE[] = {
 	 "files named, as Intel HEX, and\nprint the command that rebuilds the image from them"},
 	{OPTION_JSON, "json", 0, IN_READ_BACK, "--json",
 	 "print the report of --info, --verify or --extract as one\nJSON object on one line"},
+	{OPTION_MAP, "map", 0, IN_READ_BACK, "--map",
+	 "end the report of --info, --verify or --extract with a map\nof the image, a character "
+	 "for each 256-byte block"},
 	{'h', nullptr, 0, IN_EVERY_MODE, "-h",
 	 "print the short usage text on the standard error stream"},
 	{OPTION_HELP, "help", 0, IN_EVERY_MODE, "--help", "print this help"},
@@ -125,6 +131,16 @@ static int set_program_size(run_options *opts, const char *arg)
 	return SCAN_CONTINUE;
 }
 
+static int set_eeprom_size(run_options *opts, const char *arg)
+{
+	opts->eeprom_size = parse_eeprom_size(arg);
+	if (opts->eeprom_size == 0) {
+		diag_error("Invalid EEPROM size");
+		return SCAN_ERROR;
+	}
+	return SCAN_CONTINUE;
+}
+
 static int set_fill_byte(run_options *opts, const char *arg)
 {
 	int value = parse_fill_byte(arg);
@@ -173,11 +189,13 @@ static int apply_option(run_options *opts, int code, const char *arg)
 	case 's': opts->slow_clock = 1; break;
 	case 't': opts->length_header = 1; break;
 	case OPTION_BINARY: opts->image_form = FORM_RAW; break;
+	case OPTION_EEPROM_SIZE: return set_eeprom_size(opts, arg);
 	case OPTION_EXTRACT: return set_mode(opts, MODE_EXTRACT);
 	case OPTION_FILL: return set_fill_byte(opts, arg);
 	case OPTION_HELP: print_help(); return SCAN_HELP;
 	case OPTION_INFO: return set_mode(opts, MODE_INFO);
 	case OPTION_JSON: opts->json = 1; break;
+	case OPTION_MAP: opts->map = 1; break;
 	case OPTION_VERIFY: return set_mode(opts, MODE_VERIFY);
 	case OPTION_VERSION: break; // taken before the scan
 	default: print_usage(); return SCAN_ERROR;

@@ -5,34 +5,49 @@
 #include "cli/info_report.h"
 #include "cli/read_file.h"
 #include "report/diag.h"
+#include "report/memory.h"
+
+#include <cstdlib>
 
 int run_read_back(const run_options *opts, int with_layout, read_back_mode mode)
 {
-	report r;
-	report_begin(&r, stdout, opts->json);
-	image *img = image_alloc();
-	image *layout = with_layout ? image_alloc() : nullptr;
+	read_back b = {{}, image_alloc(), with_layout ? image_alloc() : nullptr, nullptr};
+	bool tail = opts->eeprom_size > IMAGE_CELLS;
+	if (tail)
+		b.tail = static_cast<chip_tail *>(run_realloc(nullptr, sizeof(chip_tail)));
+	report_begin(&b.r, stdout, opts->json);
 	int status = 1;
-	if (img == nullptr || (with_layout && layout == nullptr))
+	if (b.img == nullptr || (with_layout && b.layout == nullptr) || (tail && b.tail == nullptr)) {
 		diag_error("Out of memory");
-	else
-		status = mode(opts, &r, img, layout);
-	report_end(&r);
-	image_free(img);
-	image_free(layout);
+	} else {
+		// --verify takes the byte that a conversion leaves in an empty
+		// cell for no byte in use; --info and --extract the fill byte.
+		if (tail)
+			chip_tail_init(b.tail, opts->mode == MODE_VERIFY ? opts->chip_fill : opts->fill);
+		status = mode(opts, &b);
+	}
+	report_end(&b.r);
+	image_free(b.img);
+	image_free(b.layout);
+	std::free(b.tail);
 	return status;
 }
 
-// The window of an image: IMAGE_CELLS cells from the -b address on, up to
-// FFFFFFFFh at the latest; from address 0 on for raw bytes.
-static read_window image_window(const run_options *opts, image *img)
+// The window of an image: the EEPROM's cells (IMAGE_CELLS without
+// --eeprom-size) from the -b address on, up to FFFFFFFFh at the latest;
+// from address 0 on for raw bytes. The cells from IMAGE_CELLS on go to the
+// tail.
+static read_window image_window(const run_options *opts, read_back *b)
 {
 	bool raw = opts->image_form == FORM_RAW;
 	uint64_t first = raw ? 0 : opts->base_address;
 	uint64_t room = (uint64_t(1) << 32) - first;
-	uint32_t size = room < IMAGE_CELLS ? uint32_t(room) : IMAGE_CELLS;
-	return read_window{img->cells, first, size, opts->verify_checksums, MISFIT_ADDRESS, 0,
-			   opts->image_file};
+	uint64_t cells = opts->eeprom_size != 0 ? opts->eeprom_size : IMAGE_CELLS;
+	uint32_t size = uint32_t(room < cells ? room : cells);
+	return read_window{b->img->cells, first, size, size < IMAGE_CELLS ? size : IMAGE_CELLS,
+			   opts->verify_checksums,
+			   raw && opts->eeprom_size != 0 ? MISFIT_CHIP : MISFIT_ADDRESS, 0,
+			   opts->image_file, b->tail != nullptr ? chip_tail_note : nullptr, b->tail};
 }
 
 // Without -b, the image may lie anywhere: name where it begins.
@@ -46,12 +61,12 @@ static void name_origin(const run_options *opts, FILE *stream, int form)
 	report_findings(&found);
 }
 
-int read_image(const run_options *opts, image *img, int *form, uint32_t *raw_length)
+int read_image(const run_options *opts, read_back *b, int *form, uint32_t *raw_length)
 {
 	FILE *stream = open_reported(opts->image_file, "rb");
 	if (stream == nullptr)
 		return 1;
-	read_window w = image_window(opts, img);
+	read_window w = image_window(opts, b);
 	read_result r;
 	int status = read_input(stream, &w, opts->image_form == FORM_RAW, &r, form);
 	if (status == READ_DOES_NOT_FIT)
@@ -61,9 +76,9 @@ int read_image(const run_options *opts, image *img, int *form, uint32_t *raw_len
 	return status == READ_OK ? 0 : 1;
 }
 
-info_request info_request_of(const run_options *opts)
+info_request info_request_of(const run_options *opts, uint32_t chip_size)
 {
 	bool raw = opts->image_form == FORM_RAW;
 	return info_request{raw, opts->fill, opts->chip_fill, opts->length_header,
-			    opts->program_size, raw ? 0 : opts->base_address};
+			    opts->program_size, chip_size, raw ? 0 : opts->base_address};
 }

@@ -34,7 +34,7 @@ int read_input(FILE *stream, const read_window *w, int binary, read_result *r, i
 int probe_lowest_address(FILE *stream, int form, uint64_t *lowest)
 {
 	line_reader in;
-	read_window probe = {nullptr, 0, 0, 0, MISFIT_ADDRESS, 1, ""};
+	read_window probe = {nullptr, 0, 0, 0, 0, MISFIT_ADDRESS, 1, "", nullptr, nullptr};
 	read_result r;
 	if (form == INPUT_RAW || std::fseek(stream, 0, SEEK_SET) != 0)
 		return 1;

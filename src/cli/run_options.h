@@ -22,8 +22,10 @@ enum { FORM_HEX = 0, FORM_C_ARRAY = 1, FORM_RAW = 2 };
 struct run_options {
 	int mode;                 // MODE_
 	int json;                 // 1 after --json: the report as one JSON object
+	int map;                  // 1 after --map: the report ends with a map of the image
 	int verify_checksums;     // 0 after -i
 	int32_t program_size;     // -p, bytes; 4096 by default
+	uint32_t eeprom_size;     // --eeprom-size, bytes; 0 when not given
 	int crystal_code;         // -c, 0 to 4; 3 (16 MHz) by default
 	int slow_clock;           // 1 after -s
 	int length_header;        // 1 after -t

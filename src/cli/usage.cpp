@@ -49,7 +49,11 @@ void print_usage()
 // line of the entry, behind the column of options.
 static void print_help_entry(const option_row *row)
 {
-	std::printf("  %-*s", HELP_TERM_WIDTH, row->term);
+	// An option longer than the column has a line of its own.
+	if (std::strlen(row->term) < size_t(HELP_TERM_WIDTH))
+		std::printf("  %-*s", HELP_TERM_WIDTH, row->term);
+	else
+		std::printf("  %s\n%*s", row->term, HELP_TERM_WIDTH + 2, "");
 	for (const char *line = row->help; *line != '\0';) {
 		const char *end = std::strchr(line, '\n');
 		int length = end != nullptr ? int(end - line) : int(std::strlen(line));

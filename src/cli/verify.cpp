@@ -1,5 +1,6 @@
 // --verify: the image a program lays out, compared with an image read back.
 #include "cli/files.h"
+#include "cli/info_report.h"
 #include "cli/lay_out.h"
 #include "cli/modes.h"
 #include "cli/read_back.h"
@@ -47,19 +48,49 @@ static int build_layout(const run_options *opts, image *layout)
 	return failed;
 }
 
-static int verify(const run_options *opts, report *r, image *actual, image *layout)
+// The differences of the cells from IMAGE_CELLS on, after those of the
+// image: every cell there in use differs, as the layout leaves it empty.
+static uint32_t add_tail_differences(const chip_tail *tail, uint32_t count,
+				     cell_difference *diffs, uint8_t fill)
+{
+	for (int i = 0; i < tail->named && count + uint32_t(i) < NAMED_DIFFERENCES; i++)
+		diffs[count + uint32_t(i)] = {tail->lowest[i].cell, tail->lowest[i].byte, EMPTY_CELL,
+					      fill};
+	return count + tail->in_use;
+}
+
+// The map of the image read back, a cell in use where the comparison does
+// not take it for empty, and 'X' where it differs.
+static void put_map(const run_options *opts, read_back *b, const compare_request *q,
+		    const uint8_t *differing)
+{
+	uint32_t chip = opts->eeprom_size < IMAGE_CELLS ? opts->eeprom_size : IMAGE_CELLS;
+	map_rule rule = {q->program_size, q->below_fill, q->above_fill,
+			 chip > q->program_size ? chip : q->program_size};
+	report_map(&b->r, b->img, b->tail, &rule, map_last_in_use(b->img, b->tail, &rule),
+		   differing);
+}
+
+static int verify(const run_options *opts, read_back *b)
 {
 	int form;
 	uint32_t raw_length;
-	if (build_layout(opts, layout) != 0 || read_image(opts, actual, &form, &raw_length) != 0)
+	if (build_layout(opts, b->layout) != 0 || read_image(opts, b, &form, &raw_length) != 0)
 		return 1;
 	// A read-out saved as text leaves out the records of erased cells: with
-	// a fill byte given, a missing cell below -p holds it.
-	int missing = form != INPUT_RAW && opts->fill_byte != NO_FILL ? opts->fill : NO_FILL;
+	// a fill byte given, a missing cell below -p holds it. With
+	// --eeprom-size, the chip's every empty cell holds the fill byte.
+	compare_request q = {uint32_t(opts->program_size), opts->chip_fill,
+			     opts->eeprom_size != 0 ? opts->chip_fill : ERASED_BYTE,
+			     form != INPUT_RAW && opts->fill_byte != NO_FILL ? opts->fill : NO_FILL};
 	cell_difference diffs[NAMED_DIFFERENCES];
-	uint32_t count = image_compare(layout, actual, uint32_t(opts->program_size), opts->chip_fill,
-				       missing, diffs, NAMED_DIFFERENCES);
-	report_number(r, "differing cells", count);
+	uint8_t differing[IMAGE_CELLS / MAP_BLOCK_CELLS] = {};
+	uint32_t count = image_compare(b->layout, b->img, &q, diffs, NAMED_DIFFERENCES, differing);
+	if (b->tail != nullptr)
+		count = add_tail_differences(b->tail, count, diffs, opts->chip_fill);
+	report_number(&b->r, "differing cells", count);
+	if (opts->map)
+		put_map(opts, b, &q, differing);
 	if (!opts->json)
 		std::fflush(stdout);
 	report_differences(diffs, count);

@@ -140,8 +140,68 @@ static uint32_t put_data_record(hex_output *o, uint32_t address,
 	return n;
 }
 
-int write_hex_image(FILE *out, const image_cell *cells, uint32_t base_address,
-		    uint32_t count)
+// Starts an extended linear address record where the upper 16 bits of
+// the output address change from *segment.
+static void put_segment(hex_output *o, uint32_t address, uint32_t *segment)
+{
+	if (address >> 16 != *segment) {
+		*segment = address >> 16;
+		put_segment_record(o, *segment);
+	}
+}
+
+// The most bytes of a record at address that end no later than cell end:
+// a record ends at the 16th byte and at a 64 KiB boundary.
+static uint32_t record_room(uint32_t i, uint32_t end, uint32_t address)
+{
+	uint32_t most = HEX_RECORD_BYTES;
+	if (end - i < most)
+		most = end - i;
+	if (0x10000 - (address & 0xFFFF) < most)
+		most = 0x10000 - (address & 0xFFFF);
+	return most;
+}
+
+// The records of every cell of cells[0 .. count) that holds a byte: a run
+// of them ends at a gap, at the end and at a 64 KiB boundary.
+static void put_cells(hex_output *o, const image_cell *cells, uint32_t base_address,
+		      uint32_t count, uint32_t *segment)
+{
+	uint32_t i = 0;
+	while (i < count) {
+		if (cells[i] == EMPTY_CELL) {
+			i++;
+			continue;
+		}
+		uint32_t address = base_address + i;
+		put_segment(o, address, segment);
+		i += put_data_record(o, address & 0xFFFF, cells + i,
+				     record_room(i, count, address));
+	}
+}
+
+// The records of cells 0 to end - 1, each of which holds a byte: those of
+// cells[0 .. count), then fill for every cell from count on; one run.
+static void put_filled(hex_output *o, const image_cell *cells, uint32_t base_address,
+		       uint32_t count, uint32_t end, uint8_t fill, uint32_t *segment)
+{
+	image_cell record[HEX_RECORD_BYTES];
+	for (uint32_t i = 0; i < end;) {
+		uint32_t address = base_address + i;
+		uint32_t most = record_room(i, end, address);
+		const image_cell *run = cells + i;
+		if (i + most > count) {
+			for (uint32_t k = 0; k < most; k++)
+				record[k] = i + k < count ? cells[i + k] : image_cell(fill);
+			run = record;
+		}
+		put_segment(o, address, segment);
+		i += put_data_record(o, address & 0xFFFF, run, most);
+	}
+}
+
+int write_hex_filled(FILE *out, const image_cell *cells, uint32_t base_address, uint32_t count,
+		     uint32_t end, uint8_t fill)
 {
 	if (out == nullptr)
 		return 0;
@@ -149,37 +209,22 @@ int write_hex_image(FILE *out, const image_cell *cells, uint32_t base_address,
 	o.out = out;
 	o.used = 0;
 	uint32_t segment = 0;
-	uint32_t i = 0;
-	count = image_used_end(cells, count);
-	while (i < count) {
-		if (cells[i] == EMPTY_CELL) {
-			i++;
-			continue;
-		}
-		uint32_t address = base_address + i;
-		if (address >> 16 != segment) {
-			segment = address >> 16;
-			put_segment_record(&o, segment);
-		}
-		// A record ends at the 16th byte, at an empty cell, at the end of
-		// the range and at a 64 KiB boundary of the output address.
-		uint32_t most = HEX_RECORD_BYTES;
-		if (count - i < most)
-			most = count - i;
-		if (0x10000 - (address & 0xFFFF) < most)
-			most = 0x10000 - (address & 0xFFFF);
-		i += put_data_record(&o, address & 0xFFFF, cells + i, most);
-	}
+	if (end > count)
+		put_filled(&o, cells, base_address, count, end, fill, &segment);
+	else
+		put_cells(&o, cells, base_address, image_used_end(cells, count), &segment);
 	flush_output(&o);
 	std::fputs(END_OF_FILE_RECORD, out);
 	return 0;
 }
 
-int check_hex_address_range(const image_cell *cells, uint32_t base_address,
-			    uint32_t count)
+int write_hex_image(FILE *out, const image_cell *cells, uint32_t base_address,
+		    uint32_t count)
 {
-	uint32_t end = image_used_end(cells, count);
-	if (end == 0)
-		return 0;
-	return uint64_t(base_address) + (end - 1) > 0xFFFFFFFFu ? 1 : 0;
+	return write_hex_filled(out, cells, base_address, count, count, 0);
+}
+
+int check_hex_address_range(uint32_t base_address, uint32_t end)
+{
+	return end > 0 && uint64_t(base_address) + (end - 1) > 0xFFFFFFFFu ? 1 : 0;
 }

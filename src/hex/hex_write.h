@@ -22,9 +22,14 @@ constexpr uint32_t HEX_RECORD_BYTES = 16;
 int write_hex_image(FILE *out, const image_cell *cells, uint32_t base_address,
 		    uint32_t count);
 
-// Returns 0 when every non-empty cell of cells[0 .. count) has an output
-// address base_address + index of at most FFFFFFFFh, 1 otherwise.
-int check_hex_address_range(const image_cell *cells, uint32_t base_address,
-			    uint32_t count);
+// The same for an image whose every cell of cells[0 .. count) holds a byte,
+// followed by cells from count to end - 1 that all hold fill: one run of
+// end cells. With end at most count, it is write_hex_image.
+int write_hex_filled(FILE *out, const image_cell *cells, uint32_t base_address, uint32_t count,
+		     uint32_t end, uint8_t fill);
+
+// Returns 0 when cells 0 to end - 1 have output addresses base_address +
+// index of at most FFFFFFFFh, 1 otherwise.
+int check_hex_address_range(uint32_t base_address, uint32_t end);
 
 #endif

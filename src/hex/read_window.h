@@ -23,24 +23,33 @@ enum {
 enum {
 	MISFIT_MEMORY = 0,   // "Hex file contents does not fit into available memory", no line feed
 	MISFIT_MEMORY_LINE,  // the same with a line feed
-	MISFIT_ADDRESS,      // the address, its line and the window's addresses
+	MISFIT_ADDRESS,      // the address, its line and the window's addresses; a file
+			     // without lines, as longer than the window
+	MISFIT_CHIP,         // a file without lines, by its length and the window's size
 };
 
-// A window of cells: cells[i] receives the byte at address first + i, for
-// i below size. first + size is at most 2^32. The file's name is for the
-// messages that have no line to name.
+// A window of cells: the byte at address first + i belongs to cell i, for
+// i below size; first + size is at most 2^32. Cells below held (at most
+// size) are kept: cells[i] receives the byte. The byte of a cell from held
+// on is handed to beyond(beyond_state, i, byte) instead (beyond is needed
+// only when held is below size). The file's name is for the messages that
+// have no line to name.
 struct read_window {
 	image_cell *cells;
 	uint64_t first;
 	uint32_t size;
+	uint32_t held;
 	int verify_checksums; // 1: a checksum mismatch is reported and fails the read
 	int misfit;           // MISFIT_
 	int probe;            // 1: store and report nothing, and read on over bytes outside
 	const char *name;
+	void (*beyond)(void *state, uint32_t cell, uint8_t byte);
+	void *beyond_state;
 };
 
-// What a read found: the lowest and highest address that it stored (a
-// probe: of any data byte); lowest is NO_ADDRESS and highest 0 when none.
+// What a read found: the lowest and highest address of a byte that it read
+// into the window, kept or not (a probe: of any data byte); lowest is
+// NO_ADDRESS and highest 0 when none.
 struct read_result {
 	uint64_t lowest;
 	uint64_t highest;

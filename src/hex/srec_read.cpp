@@ -74,7 +74,7 @@ static bool check_line(const text_record *rec, const srec_prefix *s, const read_
 		return false;
 	int64_t first = int64_t(s->address) - int64_t(w->first);
 	bool decoded_later = s->type >= 1 && s->type <= 3 && first >= 0 &&
-			     first + int64_t(s->data) <= int64_t(w->size);
+			     first + int64_t(s->data) <= int64_t(w->held);
 	for (const char *q = rec->pos; !decoded_later && q < p; q += 2)
 		if (hex_pair_value(q) < 0)
 			return false;

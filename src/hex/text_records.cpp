@@ -34,7 +34,10 @@ int store_data_checked(text_record *rec, const read_window *w, read_result *r,
 			*outside = uint64_t(cell + int64_t(w->first));
 			return READ_DOES_NOT_FIT;
 		}
-		w->cells[cell] = static_cast<image_cell>(byte);
+		if (cell < int64_t(w->held))
+			w->cells[cell] = static_cast<image_cell>(byte);
+		else
+			w->beyond(w->beyond_state, uint32_t(cell), uint8_t(byte));
 		read_result_note(r, uint64_t(cell) + w->first, uint64_t(cell) + w->first);
 	}
 	return READ_OK;

@@ -89,7 +89,7 @@ TEXT_RECORDS_INLINE int store_data(text_record *rec, const read_window *w, read_
 {
 	int64_t first = int64_t(address) - int64_t(w->first);
 	bool complete = rec->end - rec->pos >= 2 * int64_t(count) + 2;
-	if (complete && count > 0 && first >= 0 && first + count <= w->size) {
+	if (complete && count > 0 && first >= 0 && first + count <= w->held) {
 		image_cell *cell = w->cells + first;
 		bool stored = count == 16 ? decode_bytes(rec->pos, 16, cell, &rec->sum)
 					  : decode_bytes(rec->pos, count, cell, &rec->sum);

@@ -53,18 +53,23 @@ static char *put_line(char *p, const image_cell *cells, uint32_t n, bool last)
 	return p;
 }
 
-int write_c_array(FILE *out, const image *img, uint32_t count,
-		  const char *array_name)
+int write_c_array(FILE *out, const image *img, uint32_t count, const char *array_name,
+		  uint8_t beyond)
 {
 	char text[ARRAY_BUFFER_LINES * (ENTRIES_PER_LINE * ENTRY_TEXT + 1)];
 	char *p = text;
+	// A line of cells behind the image; IMAGE_CELLS is a multiple of the
+	// entries on a line.
+	image_cell filler[ENTRIES_PER_LINE];
+	for (image_cell &cell : filler)
+		cell = beyond;
 
 	std::fputs("flash unsigned char ", out);
 	std::fputs(array_name, out);
 	std::fprintf(out, "[%u]=\n{\n", static_cast<unsigned>(count));
 	for (uint32_t k = 0; k < count; k += ENTRIES_PER_LINE) {
 		uint32_t n = count - k < ENTRIES_PER_LINE ? count - k : ENTRIES_PER_LINE;
-		p = put_line(p, img->cells + k, n, k + n == count);
+		p = put_line(p, k < IMAGE_CELLS ? img->cells + k : filler, n, k + n == count);
 		if (p + ENTRIES_PER_LINE * ENTRY_TEXT + 1 > text + sizeof text) {
 			std::fwrite(text, 1, static_cast<size_t>(p - text), out);
 			p = text;

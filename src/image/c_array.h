@@ -12,10 +12,10 @@
 //   {
 //   0x0b, 0x03, ... 16 entries a line, ", " after every entry but the last
 //   };
-// with "0xff" for an empty cell. array_name is written as it is, never used
-// as a format. count must not exceed IMAGE_CELLS. Always returns 0; the
-// caller checks the stream for write errors.
-int write_c_array(FILE *out, const image *img, uint32_t count,
-		  const char *array_name);
+// with "0xff" for an empty cell, and the byte beyond for each cell from
+// IMAGE_CELLS on. array_name is written as it is, never used as a format.
+// Always returns 0; the caller checks the stream for write errors.
+int write_c_array(FILE *out, const image *img, uint32_t count, const char *array_name,
+		  uint8_t beyond);
 
 #endif

@@ -1,6 +1,8 @@
 // The CRC-32 of zlib, gzip and PNG, computed eight bytes a step.
 #include "image/crc32.h"
 
+#include <cstring>
+
 // The reflected generator polynomial.
 constexpr uint32_t CRC32_POLYNOMIAL = 0xEDB88320u;
 
@@ -80,12 +82,15 @@ uint32_t image_crc32(const image *img, uint32_t count, uint8_t fill)
 {
 	unsigned char bytes[CRC32_BUFFER_SIZE];
 	uint32_t crc = 0;
-	if (count > IMAGE_CELLS)
-		count = IMAGE_CELLS;
-	for (uint32_t done = 0; done < count; done += CRC32_BUFFER_SIZE) {
-		uint32_t n = count - done < CRC32_BUFFER_SIZE ? count - done : CRC32_BUFFER_SIZE;
+	uint32_t held = count < IMAGE_CELLS ? count : IMAGE_CELLS;
+	for (uint32_t done = 0; done < held; done += CRC32_BUFFER_SIZE) {
+		uint32_t n = held - done < CRC32_BUFFER_SIZE ? held - done : CRC32_BUFFER_SIZE;
 		bytes_of(img->cells + done, n, fill, bytes);
 		crc = crc32_update(crc, bytes, n);
 	}
+	std::memset(bytes, fill, sizeof bytes);
+	for (uint32_t done = held; done < count; done += CRC32_BUFFER_SIZE)
+		crc = crc32_update(crc, bytes,
+				   count - done < CRC32_BUFFER_SIZE ? count - done : CRC32_BUFFER_SIZE);
 	return crc;
 }

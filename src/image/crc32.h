@@ -14,8 +14,8 @@
 uint32_t crc32_update(uint32_t crc, const unsigned char *bytes, size_t n);
 
 // The CRC-32 of cells 0 to count - 1 of img as an EEPROM holds them: a cell
-// that holds no byte counts as fill. A count above IMAGE_CELLS counts as
-// IMAGE_CELLS; a count of 0 gives 0.
+// that holds no byte, and every cell from IMAGE_CELLS on, counts as fill. A
+// count of 0 gives 0.
 uint32_t image_crc32(const image *img, uint32_t count, uint8_t fill);
 
 #endif

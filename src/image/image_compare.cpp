@@ -11,6 +11,7 @@ struct difference_list {
 	cell_difference *diffs;
 	uint32_t most;
 	uint32_t count;
+	uint8_t *blocks;
 };
 
 // What a range of cells is compared by: the byte that an empty layout cell
@@ -49,6 +50,8 @@ static void note_difference(difference_list *list, uint32_t cell, image_cell wan
 	if (list->count < list->most)
 		list->diffs[list->count] = {cell, held, want, want == EMPTY_CELL ? unused : -1};
 	list->count++;
+	if (list->blocks != nullptr)
+		list->blocks[cell >> 8] = 1;
 }
 
 // Checks cells first to end - 1 one at a time.
@@ -71,14 +74,14 @@ static void compare_range(const image *layout, const image *actual, uint32_t fir
 	compare_cells(layout, actual, i, end, rule, list);
 }
 
-uint32_t image_compare(const image *layout, const image *actual, uint32_t program_size,
-		       uint8_t fill, int missing, cell_difference *diffs, uint32_t most)
+uint32_t image_compare(const image *layout, const image *actual, const compare_request *request,
+		       cell_difference *diffs, uint32_t most, uint8_t *differing_blocks)
 {
-	difference_list list = {diffs, most, 0};
-	uint32_t split = program_size < IMAGE_CELLS ? program_size : IMAGE_CELLS;
-	compare_range(layout, actual, 0, split,
-		      compare_rule{fill, missing == NO_FILL ? EMPTY_CELL : image_cell(missing)}, &list);
-	compare_range(layout, actual, split, IMAGE_CELLS, compare_rule{ERASED_BYTE, EMPTY_CELL},
-		      &list);
+	difference_list list = {diffs, most, 0, differing_blocks};
+	uint32_t split = request->program_size < IMAGE_CELLS ? request->program_size : IMAGE_CELLS;
+	image_cell missing = request->missing == NO_FILL ? EMPTY_CELL : image_cell(request->missing);
+	compare_range(layout, actual, 0, split, compare_rule{request->below_fill, missing}, &list);
+	compare_range(layout, actual, split, IMAGE_CELLS,
+		      compare_rule{request->above_fill, EMPTY_CELL}, &list);
 	return list.count;
 }

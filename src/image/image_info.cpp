@@ -7,10 +7,10 @@
 // most likely written with one.
 constexpr uint64_t SUSPECT_ORIGIN = 0x100;
 
-image_facts facts_of(const image *img, const info_request *request)
+image_facts facts_of(const image *img, const chip_tail *tail, const info_request *request)
 {
 	image_facts f;
-	f.extent = static_cast<int32_t>(image_used_end(img->cells, IMAGE_CELLS));
+	f.extent = image_used_end(img->cells, IMAGE_CELLS);
 	f.lenient = request->raw || request->fill != NO_FILL;
 	f.last = f.extent - 1;
 	// Trailing cells that hold the fill byte, or none, are not in use.
@@ -27,7 +27,12 @@ image_facts facts_of(const image *img, const info_request *request)
 	f.boot = decode_boot_header(img->cells);
 	f.length = decode_length_header(img->cells);
 	f.start = request->length_header ? int32_t(LENGTH_HEADER_CELLS) : f.boot.start_cell;
-	f.crc32 = image_crc32(img, static_cast<uint32_t>(request->program_size), request->chip_fill);
+	uint32_t covered = request->chip_size != 0 ? request->chip_size : uint32_t(request->program_size);
+	f.crc32 = image_crc32(img, covered, request->chip_fill);
+	if (tail != nullptr && tail->last_byte >= 0)
+		f.extent = tail->last_byte + 1;
+	if (tail != nullptr && tail->last_in_use >= 0)
+		f.last = tail->last_in_use;
 	return f;
 }
 
@@ -60,11 +65,11 @@ static void check_cell0(const image_facts *f, image_findings *found)
 // at or above it that lies within the image.
 static void check_last_block(const image_facts *f, image_findings *found)
 {
-	int block = f->cell[2];
+	int64_t block = f->cell[2];
 	if (block < 0 || f->last < 0)
 		return;
-	int used_block = f->last >> 8;
-	int end_block = (f->extent - 1) >> 8;
+	int64_t used_block = f->last >> 8;
+	int64_t end_block = (f->extent - 1) >> 8;
 	if (block == used_block || (f->lenient && block > used_block && block <= end_block))
 		return;
 	if (block > used_block && f->lenient)

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "image/chip_tail.h"
 #include "image/header.h"
 #include "image/image.h"
 
@@ -14,32 +15,36 @@ struct info_request {
 	uint8_t chip_fill;    // the byte that a cell without one holds on the chip
 	int length_header;    // 1: the two-byte length header, else the boot header
 	int32_t program_size; // the program memory size, above 0
+	uint32_t chip_size;   // the EEPROM's size in cells, or 0 when it is not known
 	uint32_t base;        // the address of cell 0 in a text image, 0 when none was given
 };
 
 // What the cells of an image say, worked out once for the report, the
 // checks and taking the image apart.
 struct image_facts {
-	int32_t extent;     // the cells up to the last that holds a byte
-	int32_t last;       // the last cell in use, or -1
+	int64_t extent;     // the cells up to the last that holds a byte
+	int64_t last;       // the last cell in use, or -1
 	int32_t lowest;     // the first cell that holds a byte, or -1
 	int cell[3];        // cells 0 to 2, or -1 for one that holds no byte
 	bool lenient;       // a fill byte is in play: cells that hold it are unused
 	boot_header boot;   // what the cells say as a boot header
 	int32_t length;     // what they say as a length header, or -1
 	int32_t start;      // the program's first cell, or -1 when unknown
-	uint32_t crc32;     // of the program memory as the chip holds it
+	uint32_t crc32;     // of the EEPROM, or the program memory, as the chip holds it
 };
 
-// The facts of img, read as request says. With a fill byte (always for a
-// raw image), the trailing cells that hold it count as unused. The CRC-32
-// counts a cell without a byte as chip_fill.
-image_facts facts_of(const image *img, const info_request *request);
+// The facts of img, read as request says, with tail (null when there is
+// none) holding its cells from IMAGE_CELLS on. With a fill byte (always for
+// a raw image), the trailing cells that hold it count as unused. The CRC-32
+// covers the EEPROM when its size is known, else the program memory, and
+// counts a cell without a byte, and every one from IMAGE_CELLS on, as
+// chip_fill.
+image_facts facts_of(const image *img, const chip_tail *tail, const info_request *request);
 
 // What a check found wrong, each with the values that its message names.
 enum {
 	FOUND_ORIGIN,               // an image that begins at value 0 was written there
-	FOUND_HEADER_CELLS,         // 0: header cells 0 to 1 + value 0 need bytes; 1: those that lack one, a bit each; 2: length header
+	FOUND_HEADER_CELLS,         // 0: the header's cells; 1: those that lack a byte, a bit each
 	FOUND_CRYSTAL_CODE,         // 0: cell 0; 1: its crystal code
 	FOUND_RESERVED_BITS,        // 0: cell 0
 	FOUND_START_IN_HEADER,      // 0: the start cell
@@ -51,7 +56,8 @@ enum {
 	FOUND_BEYOND_PROGRAM_SIZE,  // 0: the last cell in use; 1: the program memory size
 	FOUND_EXPERT_END_EMPTY,     // 0: the last cell of the expert-mode data
 	FOUND_PROGRAM_IN_LAST_CELL, // 0: the program's last cell, the last of the program memory
-	FOUND_FILLED_GAP,           // 0: a cell below the program memory size without a byte, in a filled image
+	FOUND_FILLED_GAP,           // 0: a cell without a byte that a filled image holds, below the
+				    // program memory size, or 1: 1 below the EEPROM's
 	FOUND_FILLED_BEYOND,        // 0: the program memory size, beyond which a filled image holds bytes
 };
 

@@ -20,6 +20,11 @@ bool layout_fits(const image_layout *l, int64_t program_size)
 	return int64_t(l->program_end) + (BOOT_HEADER_CELLS - l->expert_first) <= program_size;
 }
 
+bool layout_fits_chip(const image_layout *l, uint32_t eeprom_size)
+{
+	return l->program_end <= eeprom_size;
+}
+
 void lay_out_image(image *img, const image_layout *l, unsigned crystal_code, int slow_clock)
 {
 	std::memmove(img->cells + l->expert_first, img->cells,
@@ -40,18 +45,24 @@ int build_boot_image(image *img, unsigned crystal_code, int slow_clock, const im
 	return 0;
 }
 
-// An Intel HEX image written with a fill byte holds a byte in every cell
-// of the program memory, and none beyond it.
-static void check_filled(const image *img, const image_facts *f, const info_request *request,
-			 image_findings *found)
+// A text image written with a fill byte holds a byte in every cell of the
+// EEPROM when its size is known, else of the program memory, and none
+// beyond.
+static void check_filled(const image *img, const chip_tail *tail, const image_facts *f,
+			 const info_request *request, image_findings *found)
 {
-	uint32_t size = uint32_t(request->program_size);
-	for (uint32_t i = 0; i < size; i++)
+	bool chip = request->chip_size != 0;
+	uint32_t size = chip ? request->chip_size : uint32_t(request->program_size);
+	uint32_t held = size < IMAGE_CELLS ? size : IMAGE_CELLS;
+	for (uint32_t i = 0; i < held; i++)
 		if (img->cells[i] == EMPTY_CELL) {
-			add_finding(found, FOUND_FILLED_GAP, i);
+			add_finding(found, FOUND_FILLED_GAP, i, chip);
 			return;
 		}
-	if (uint32_t(f->extent) > size)
+	uint32_t gap = size > IMAGE_CELLS && tail != nullptr ? chip_tail_first_gap(tail, size) : size;
+	if (gap < size)
+		add_finding(found, FOUND_FILLED_GAP, gap, chip);
+	else if (f->extent > int64_t(size))
 		add_finding(found, FOUND_FILLED_BEYOND, size);
 }
 
@@ -67,8 +78,8 @@ static image_layout boot_layout(const image_facts *f)
 	return image_layout{0, BOOT_HEADER_CELLS, uint32_t(f->start), end};
 }
 
-int find_layout(const image *img, const image_facts *f, const info_request *request,
-		image_layout *l, image_findings *found)
+int find_layout(const image *img, const chip_tail *tail, const image_facts *f,
+		const info_request *request, image_layout *l, image_findings *found)
 {
 	found->count = 0;
 	*l = request->length_header
@@ -76,7 +87,7 @@ int find_layout(const image *img, const image_facts *f, const info_request *requ
 				    uint32_t(f->length) + LENGTH_HEADER_CELLS}
 		     : boot_layout(f);
 	if (!request->raw && request->fill != NO_FILL)
-		check_filled(img, f, request, found);
+		check_filled(img, tail, f, request, found);
 	// A conversion's expert-mode data ends with a byte, in the cell before
 	// the program.
 	if (found->count == 0 && l->program_first > l->expert_first &&

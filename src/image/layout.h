@@ -35,6 +35,11 @@ image_layout conversion_layout(int length_header, uint32_t expert_cells, uint32_
 // counts three header cells whatever the header.
 bool layout_fits(const image_layout *l, int64_t program_size);
 
+// The chip's fit rule: the last cell that the image uses, header and
+// expert-mode data included (two header cells behind the length header),
+// lies below the EEPROM's size.
+bool layout_fits_chip(const image_layout *l, uint32_t eeprom_size);
+
 // Lays out an image that fits, whose program lies in its cells already and
 // whose expert-mode data lies in the cells of its own addresses, 0 on:
 // moves the data to its cells in front of the program, sets header_offset
@@ -50,7 +55,8 @@ void lay_out_image(image *img, const image_layout *l, unsigned crystal_code, int
 int build_boot_image(image *img, unsigned crystal_code, int slow_clock, const image_layout *l);
 
 // The inverse: finds the parts of img, an image read back whose facts f
-// passed check_image, and checks that a conversion lays them out again as
+// passed check_image (tail, null when there is none, holds its cells from
+// IMAGE_CELLS on), and checks that a conversion lays them out again as
 // they are, adding a finding for the first reason why not. The program
 // reaches from the start cell (cell 2 behind the length header) to the
 // last cell in use and, for a boot header with a fill byte in play, at
@@ -58,7 +64,7 @@ int build_boot_image(image *img, unsigned crystal_code, int slow_clock, const im
 // the length header exactly the cells that the length counts. The cells
 // between the boot header and the start cell are expert-mode data.
 // Returns the number of findings.
-int find_layout(const image *img, const image_facts *f, const info_request *request,
-		image_layout *l, image_findings *found);
+int find_layout(const image *img, const chip_tail *tail, const image_facts *f,
+		const info_request *request, image_layout *l, image_findings *found);
 
 #endif

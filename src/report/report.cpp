@@ -130,6 +130,33 @@ void report_number(report *r, const char *key, int64_t value)
 		std::fprintf(r->out, "%" PRId64 "\n", value);
 }
 
+void report_list_begin(report *r, const char *key, const char *legend)
+{
+	put_key(r, key);
+	r->items = 0;
+	if (r->json)
+		std::fputc('[', r->out);
+	else
+		std::fprintf(r->out, "%s\n", legend);
+}
+
+void report_list_item(report *r, const char *text)
+{
+	if (!r->json) {
+		std::fprintf(r->out, "  %s\n", text);
+		return;
+	}
+	if (r->items++ > 0)
+		std::fputc(',', r->out);
+	json_string(r->out, text);
+}
+
+void report_list_end(report *r)
+{
+	if (r->json)
+		std::fputc(']', r->out);
+}
+
 void report_end(report *r)
 {
 	if (r->json) {

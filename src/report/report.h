@@ -10,6 +10,7 @@ struct report {
 	FILE *out;
 	int json;
 	int keys;
+	int items; // of the list under way
 };
 
 // Starts a report on out: text lines, or with json non-zero one JSON object.
@@ -23,6 +24,13 @@ void report_text(report *r, const char *key, const char *value);
 // The same with a number; a negative value is "unknown" / null. Text prints
 // it in decimal; JSON as a JSON number.
 void report_number(report *r, const char *key, int64_t value);
+
+// A key with a list of text lines: in text "key: legend", then each item on
+// a line of its own behind two blanks; in JSON the key and an array of the
+// items as strings, without the legend. Begin it, add the items, end it.
+void report_list_begin(report *r, const char *key, const char *legend);
+void report_list_item(report *r, const char *text);
+void report_list_end(report *r);
 
 // Ends the report: text flushes out; JSON adds "errors": an array of the
 // sink's kept lines (diag_line 0 .. diag_count-1) as JSON strings, closes the

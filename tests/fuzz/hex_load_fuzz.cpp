@@ -81,7 +81,7 @@ static void check_round_trip(const image *img, file_reader read, const read_resu
 		std::free(written);
 	}
 	clear(reloaded);
-	read_window w = {reloaded->cells, 0, IMAGE_CELLS, 1, MISFIT_MEMORY, 0, "again"};
+	read_window w = {reloaded->cells, 0, IMAGE_CELLS, IMAGE_CELLS, 1, MISFIT_MEMORY, 0, "again", nullptr, nullptr};
 	read_result again;
 	check(read_bytes(read, text.data(), text.size(), &w, &again) == READ_OK,
 	      "the written image does not read");
@@ -98,7 +98,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 	file_reader read = data[0] & 0x10 ? read_srec : read_hex;
 	uint32_t window = SIZES[(data[0] >> 1) & 7];
 	clear(loaded);
-	read_window w = {loaded->cells, 0, window, data[0] & 1, MISFIT_MEMORY, 0, "fuzz"};
+	read_window w = {loaded->cells, 0, window, window, data[0] & 1, MISFIT_MEMORY, 0, "fuzz", nullptr, nullptr};
 	read_result r;
 	int status = read_bytes(read, data + 1, size - 1, &w, &r);
 

@@ -70,7 +70,7 @@ static int load_text(const std::string &text, image *img, int verify, uint64_t *
 	size_t first = text.find_first_not_of(" \t\n\v\f\r");
 	bool srec = first != std::string::npos && (text[first] == 'S' || text[first] == 's');
 	FILE *in = fmemopen(const_cast<char *>(text.data()), text.size(), "r");
-	read_window w = {img->cells, 0, IMAGE_CELLS, verify, MISFIT_MEMORY, 0, "fuzz"};
+	read_window w = {img->cells, 0, IMAGE_CELLS, IMAGE_CELLS, verify, MISFIT_MEMORY, 0, "fuzz", nullptr, nullptr};
 	read_result r;
 	line_reader_init(&reader, in);
 	int status = (srec ? read_srec : read_hex)(&reader, &w, &r);
