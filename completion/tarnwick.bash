@@ -9,8 +9,8 @@
 
 # Every option, as tarnwick --help lists them: -c for "-c MHz", --fill= for
 # "--fill=HH", an option that takes its value behind "=".
-_tarnwick_options='-a -b -c -e -h -i -p -s -t --binary --extract --fill= --help --info
-	--json --verify --version'
+_tarnwick_options='-a -b -c -e -h -i -p -s -t --binary --eeprom-size= --extract --fill=
+	--help --info --json --map --verify --version'
 
 _tarnwick()
 {
@@ -43,7 +43,7 @@ _tarnwick()
 			case $long in
 			info | verify | extract) mode=$long ;;
 			esac
-			[[ $long == fill && $word != *=* ||
+			[[ $long == @(fill|eeprom-size) && $word != *=* ||
 				${COMP_WORDS[i + 1]} == = ]] && arg=$long
 			continue
 		fi
@@ -77,11 +77,11 @@ _tarnwick()
 			info | extract) drop='-a -c -e -s' ;;
 			verify) drop=-a ;;
 			esac
-			# one mode a line; --json only with a mode
+			# one mode a line; --json and --map only with a mode
 			if [[ $mode ]]; then
 				drop+=' --extract --info --verify'
 			else
-				drop+=' --json'
+				drop+=' --json --map'
 			fi
 			[[ $short == *[aces]* ]] && drop+=' --extract --info'
 			[[ $short == *a* ]] && drop+=' --verify'

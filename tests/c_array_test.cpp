@@ -57,6 +57,17 @@ TEST_P(c_array_test, text)
 
 INSTANTIATE_TEST_SUITE_P(arrays, c_array_test, testing::ValuesIn(ARRAY_CASES), case_name());
 
+// An array longer than the image: the entries behind it are the byte beyond.
+TEST(c_array, entries_behind_the_image_are_the_byte_beyond)
+{
+	scoped_image img;
+	captured_output out;
+	write_c_array(out.stream(), img.get(), IMAGE_CELLS + 17, "big", 0x5A);
+	std::string text = out.text();
+	EXPECT_EQ("0xff, \n0x5a, ", text.substr(text.find("0x5a") - 7, 13));
+	EXPECT_EQ("0x5a, \n0x5a\n};\n", text.substr(text.size() - 15));
+}
+
 // The default program size: 256 full lines, all but the last ending in ", ".
 TEST(c_array, default_size_has_256_full_lines)
 {

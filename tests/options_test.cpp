@@ -166,6 +166,21 @@ TEST(parse_fill_byte, takes_one_or_two_digits_with_one_mark_at_most)
 		EXPECT_EQ(c.value, parse_fill_byte(c.text)) << c.text;
 }
 
+TEST(parse_eeprom_size, takes_bytes_or_kibibytes_up_to_16_mib)
+{
+	const struct {
+		const char *text;
+		uint32_t value;
+	} cases[] = {
+		{"32768", 32768}, {"32K", 32768},      {"128k", 131072}, {"1", 1},   {"16384K", 16777216},
+		{"16777216", 16777216}, {"16777217", 0}, {"16385K", 0}, {"0", 0},   {"0K", 0},
+		{"-1", 0},        {"+1", 0},          {" 1", 0},        {"1 K", 0}, {"K", 0},
+		{"", 0},          {"32KB", 0},        {"99999999999999999999", 0},
+	};
+	for (const auto &c : cases)
+		EXPECT_EQ(c.value, parse_eeprom_size(c.text)) << c.text;
+}
+
 TEST(crystal_code_for, maps_the_five_frequencies)
 {
 	const int frequencies[] = {4, 8, 12, 16, 20};

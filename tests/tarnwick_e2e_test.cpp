@@ -320,6 +320,33 @@ const e2e_case LONG_OPTION_CASES[] = {
 	 ABSENT, RUN_STDOUT_CLOSED},
 	{"version with stdout closed", {}, {"--version"}, 1,
 	 "-ERROR: Can't write to the standard output\n", ABSENT, RUN_STDOUT_CLOSED},
+	{"raw binary of the EEPROM", {{"in.hex", PROGRAM}}, {"-p", "8", "--binary", "--eeprom-size=16", "in.hex", "out.hex"},
+	 0, "", RAW_8 + std::string(8, '\xFF'), RAW_OUTPUT},
+	{"raw binary of an EEPROM smaller than -p", {{"in.hex", PROGRAM}},
+	 {"--binary", "--eeprom-size", "6", "in.hex", "out.hex"}, 0, "", RAW_8.substr(0, 6), RAW_OUTPUT},
+	{"C array of the EEPROM", {{"in.hex", PROGRAM}}, {"-a", "x", "--eeprom", "8", "in.hex", "out.hex"}, 0, "",
+	 "flash unsigned char x[8]=\n{\n0x0b, 0x03, 0x00, 0x02, 0x00, 0x00, 0xff, 0xff\n};\n"},
+	{"Intel HEX filled beyond 64 KiB", {{"in.hex", PROGRAM}},
+	 {"--fill=00", "--eeprom-size=64K", "--eeprom-size=65552", "in.hex", "out.hex"}, 0, "",
+	 records_of(RAW_8.substr(0, 6) + std::string(65530, '\0')) + ":020000040001F9\n"
+	 ":1000000000000000000000000000000000000000F0\n" + EOF_RECORD},
+	{"image beyond the EEPROM", {{"in.hex", PROGRAM}}, {"--eeprom-size=5", "in.hex", "out.hex"}, 1,
+	 "ERROR: Hex-file contents does not fit into the EEPROM of 5 bytes\n", ""},
+	{"length header in an EEPROM of five cells", {{"in.hex", PROGRAM}},
+	 {"-t", "--eeprom-size=5", "in.hex", "out.hex"}, 0, "", ":050000000300020000F6\n" + EOF_RECORD},
+	{"EEPROM past FFFFFFFFh", {{"in.hex", PROGRAM}},
+	 {"-b", "FFFFF000", "--fill=00", "--eeprom-size=8K", "in.hex", "out.hex"}, 1,
+	 "ERROR: Output addresses exceed FFFFFFFFh\n", ""},
+	{"EEPROM size 0", {}, {"--eeprom-size=0", "-h"}, 1, "ERROR: Invalid EEPROM size\n", ABSENT},
+	{"version behind an invalid EEPROM size", {}, {"--eeprom-size=x", "--version"}, 0, "-", ABSENT, 0,
+	 nullptr, BANNER},
+	{"--e is ambiguous", {}, {"--e", "in.hex", "out.hex"}, 1,
+	 "<PROG>: option '--e' is ambiguous; possibilities: '--eeprom-size' '--extract'\n" + USAGE, ABSENT, 0,
+	 "<PROG>: ambiguous option -- e\n"},
+	{"map without a mode", {}, {"--map", "in.hex", "out.hex"}, 1,
+	 "ERROR: Option --map needs --info, --verify or --extract\n", ABSENT},
+	{"JSON before map without a mode", {}, {"--map", "--json", "in.hex", "out.hex"}, 1,
+	 "ERROR: Option --json needs --info, --verify or --extract\n", ABSENT},
 	{"long option without its argument", {}, {"in.hex", "out.hex", "--fill"}, 1,
 	 "<PROG>: option '--fill' requires an argument\n" + USAGE, ABSENT, 0,
 	 "<PROG>: option requires an argument -- fill\n"},
@@ -362,6 +389,9 @@ const std::string AT_10000 = ":020000040001F9\n:0100000011EF\njunk\n";
 const std::string OUTSIDE = "ERROR: Address 10000h on line ";
 const std::string BEGINS = "ERROR: The image begins at address 10000h: give -b 10000 if it was written there\n";
 const std::string LONG_NAME = std::string(250, 'n');
+const std::string CHIP_16 = RAW_8 + std::string(8, '\xFF');
+const std::string CHIP_70000 = RAW_8.substr(0, 6) + std::string(69994, '\xFF') + "\x12" + std::string(9, '\xFF');
+const std::string MAP_LEGEND = "map: 256-byte blocks; # all in use, + some, . none, ! beyond -p";
 const std::string UNKNOWN_START = "start cell: unknown\nlast block: ";
 
 // The last line of a report.
@@ -621,10 +651,48 @@ const e2e_case INFO_CASES[] = {
 	{"extract into the image", {{"e.hex", IMAGE}}, {"--extract", "e.hex", "./e.hex"}, 1,
 	 "ERROR: Output file './e.hex' is also an input file\n", ABSENT, 0, nullptr,
 	 HEX_REPORT + crc32_is("7AB31BAA")},
+	{"info of the EEPROM", {{"e.bin", CHIP_16}}, {"--info", "--binary", "-p", "8", "--eeprom-size=16", "e.bin"},
+	 0, "", ABSENT, 0, nullptr, RAW_REPORT + crc32_is("2B2F64F0")},
+	{"info of more than the EEPROM", {{"e.bin", CHIP_16 + '\xFF'}},
+	 {"--info", "--binary", "--eeprom-size=16", "e.bin"}, 1,
+	 "ERROR: 'e.bin' holds 17 bytes, more than the EEPROM's 16\n", ABSENT},
+	{"info of a byte beyond 64 KiB", {{"e.bin", CHIP_70000}}, {"--info", "--binary", "-p", "8", "--eeprom-size=70010", "e.bin"}, 1,
+	 "ERROR: Header cell 2 names block 0 as the last in use, but the last cell in use, 70000, lies in "
+	 "block 273\nERROR: Cells up to 70000 are in use, beyond the program memory of 8 bytes; give -p the "
+	 "program memory size the image was written for\n", ABSENT, 0, nullptr,
+	 with(with(RAW_REPORT, "3 to 5", "3 to 70000"), "6 of 8 bytes (75.0%)", "70001 of 8 bytes (875012.5%)") +
+		 crc32_is("CC8C252B")},
+	{"info with a map", {{"e.hex", IMAGE}}, {"--info", "--map", "e.hex"}, 0, "", ABSENT, 0, nullptr,
+	 HEX_REPORT + crc32_is("7AB31BAA") + MAP_LEGEND + "\n  0000 +...............\n"},
+	{"verify a byte beyond 64 KiB", {{"in.hex", PROGRAM}, {"e.bin", CHIP_70000}},
+	 {"--verify", "--binary", "--eeprom-size=70010", "in.hex", "e.bin"}, 1,
+	 "ERROR: Cell 70000 holds 12h, expected no byte or FFh\n", ABSENT, 0, nullptr, "differing cells: 1\n"},
+	{"verify the EEPROM's empty cells by the fill byte", {{"in.hex", PROGRAM}, {"e.bin", RAW_8.substr(0, 6) + std::string(10, '\0')}},
+	 {"--verify", "--binary", "--fill=00", "-p", "8", "--eeprom-size=16", "in.hex", "e.bin"}, 0, "", ABSENT, 0,
+	 nullptr, NO_DIFFERENCE},
+	{"verify with a map", {{"in.hex", PROGRAM}, {"e.bin", RAW_DIFFERING}},
+	 {"--verify", "--map", "--binary", "-p", "32", "in.hex", "e.bin"}, 1, differences(10, ""), ABSENT, 0,
+	 nullptr, "differing cells: 10\n" + MAP_LEGEND + ", X differs\n  0000 X\n"},
+	{"extract a raw image longer than -p", {{"e.bin", CHIP_16}}, {"--extract", "--binary", "-p", "8", "e.bin", "out.hex"},
+	 0, "", PROGRAM, 0, nullptr,
+	 RAW_REPORT + "crc32: 2B2F64F0\ncommand: tarnwick -p 8 --binary --eeprom-size=16 out.hex e.bin\n"},
+	{"extract a raw image of another size than the EEPROM", {{"e.bin", CHIP_16}},
+	 {"--extract", "--map", "--binary", "-p", "8", "--eeprom-size=32", "e.bin", "out.hex"}, 1,
+	 "ERROR: 'e.bin' holds 16 bytes, not the 32 of the EEPROM (--eeprom-size)\n", ABSENT, 0, nullptr,
+	 RAW_REPORT + "crc32: BB2D800F\n" + MAP_LEGEND + "\n  0000 +\n"},
+	{"extract a filled image that ends before the EEPROM", {{"e.hex", ":080000000B03000200000000E8\n"}},
+	 {"--extract", "--fill=00", "-p", "8", "--eeprom-size=16", "e.hex", "out.hex"}, 1,
+	 "ERROR: Cell 8 holds no byte, but an image written with --fill holds one in every cell of the "
+	 "EEPROM\n", ABSENT, 0, nullptr, with(FILLED_REPORT, "73608AC2", "C741BFDA")},
 	{"info as JSON", {{"e.hex", IMAGE}}, {"--info", "--json", "e.hex"}, 0, "", ABSENT, 0, nullptr,
 	 "{\"format\":\"Intel HEX\",\"header\":\"boot\",\"crystal\":\"16 MHz\",\"eeprom_clock\":"
 	 "\"1 MHz and higher\",\"start_cell\":3,\"last_block\":0,\"expert_data\":\"none\",\"program\":"
 	 "\"cells 3 to 5\",\"used\":\"6 of 4096 bytes (0.1%)\",\"crc32\":\"7AB31BAA\",\"errors\":[]}\n"},
+	{"map as JSON", {{"e.hex", IMAGE}}, {"--info", "--json", "--map", "-p", "256", "e.hex"}, 0, "", ABSENT, 0,
+	 nullptr, "{\"format\":\"Intel HEX\",\"header\":\"boot\",\"crystal\":\"16 MHz\",\"eeprom_clock\":"
+	 "\"1 MHz and higher\",\"start_cell\":3,\"last_block\":0,\"expert_data\":\"none\",\"program\":"
+	 "\"cells 3 to 5\",\"used\":\"6 of 256 bytes (2.3%)\",\"crc32\":\"3387A514\",\"map\":[\"0000 +\"],"
+	 "\"errors\":[]}\n"},
 	{"verify as JSON", {{"in.hex", PROGRAM}, {"e.hex", ":060000000B0300020100E9\n"}},
 	 {"--verify", "--json", "in.hex", "e.hex"}, 1, "ERROR: Cell 4 holds 01h, expected 00h\n",
 	 ABSENT, 0, nullptr, "{\"differing_cells\":1,\"errors\":[\"Cell 4 holds 01h, expected 00h\"]}\n"},

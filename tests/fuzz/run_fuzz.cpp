@@ -103,7 +103,8 @@ static int run(std::vector<std::string> args)
 // Whether an argument is an option that takes the next one as its value.
 static bool takes_value(const std::string &a)
 {
-	return a == "-a" || a == "-b" || a == "-c" || a == "-e" || a == "-p" || a == "--fill";
+	return a == "-a" || a == "-b" || a == "-c" || a == "-e" || a == "-p" || a == "--fill" ||
+	       a == "--eeprom-size";
 }
 
 // The value given to an option in args, or null.
@@ -137,24 +138,27 @@ static int fill_of(const std::vector<std::string> &args, int fallback)
 	return fill >= 0 ? fill : fallback;
 }
 
-// The same run with Intel HEX output, at base address 0: its cells, filled
-// as the raw binary is, are the raw binary's bytes.
+// The same run with Intel HEX output, at base address 0 and without a fill
+// byte: its cells, filled as the raw binary is, are the raw binary's bytes,
+// which cover the EEPROM (the program memory without --eeprom-size).
 static void check_raw_binary(const std::vector<std::string> &args, const std::string &raw)
 {
 	std::vector<std::string> hex_args;
-	const char *p = value_of(args, "-p");
-	int32_t size = p != nullptr ? parse_decimal(p) : 4096;
+	const char *p = value_of(args, "-p"), *chip = value_of(args, "--eeprom-size");
+	size_t size = chip != nullptr ? parse_eeprom_size(chip)
+				      : size_t(p != nullptr ? parse_decimal(p) : 4096);
 	int fill = fill_of(args, 0xFF);
 	for (size_t i = 0; i < args.size(); i++) {
 		const std::string &a = args[i];
 		bool valued = i > 0 && takes_value(a);
-		if (a != "-a" && a != "-b" && a != "--binary")
+		bool dropped = a == "-a" || a == "-b" || a == "--fill";
+		if (!dropped && a != "--binary")
 			hex_args.push_back(a);
-		if (valued && a != "-a" && a != "-b")
+		if (valued && !dropped)
 			hex_args.push_back(args[i + 1]);
 		i += valued;
 	}
-	check(raw.size() == size_t(size), "a raw binary is not program_size bytes long");
+	check(raw.size() == size, "a raw binary is not as long as the EEPROM");
 	check(run(hex_args) == 0, "the run fails with Intel HEX output");
 	bool exists;
 	image *img = image_alloc();
@@ -162,7 +166,7 @@ static void check_raw_binary(const std::vector<std::string> &args, const std::st
 	check(load_text(read_file(hex_args.back(), &exists), img, 1, &highest) == READ_OK,
 	      "the Intel HEX output of a raw binary's run does not load");
 	for (size_t i = 0; i < raw.size(); i++) {
-		image_cell cell = img->cells[i] == EMPTY_CELL ? fill : img->cells[i];
+		image_cell cell = i >= IMAGE_CELLS || img->cells[i] == EMPTY_CELL ? fill : img->cells[i];
 		check((unsigned char)raw[i] == cell, "a raw binary differs from the Intel HEX output");
 	}
 	image_free(img);
@@ -215,8 +219,8 @@ static int run_captured(const std::vector<std::string> &args, std::string *text)
 	return status;
 }
 
-// The conversion's -t, -p, -b, --binary and --fill, in the forms that
-// reading an image back takes, behind the given mode.
+// The conversion's -t, -p, -b, --binary, --fill and --eeprom-size, in the
+// forms that reading an image back takes, behind the given mode.
 static std::vector<std::string> read_back(const std::vector<std::string> &args, const char *mode)
 {
 	std::vector<std::string> options = {"tarnwick", mode};
@@ -236,6 +240,8 @@ static std::vector<std::string> read_back(const std::vector<std::string> &args, 
 	for (const char *flag : {"-t", "--binary"})
 		if (has_flag(args, flag))
 			options.push_back(flag);
+	if (value_of(args, "--eeprom-size") != nullptr)
+		options.push_back(std::string("--eeprom-size=") + value_of(args, "--eeprom-size"));
 	return options;
 }
 
@@ -269,7 +275,8 @@ static void check_verify(const std::vector<std::string> &args)
 {
 	std::vector<std::string> verify = read_back(args, "--verify");
 	for (size_t i = 1; i < args.size(); i++)
-		if (args[i] == "-a" || args[i] == "-b" || args[i] == "-p" || args[i] == "--fill")
+		if (args[i] == "-a" || args[i] == "-b" || args[i] == "-p" || args[i] == "--fill" ||
+		    args[i] == "--eeprom-size")
 			i++;
 		else if (args[i] != "-t" && args[i] != "--binary")
 			verify.push_back(args[i]);
@@ -343,6 +350,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 	uint8_t valued = fdp.ConsumeIntegral<uint8_t>();
 	uint8_t shape = fdp.ConsumeIntegral<uint8_t>();
 	uint8_t record_size = fdp.ConsumeIntegral<uint8_t>();
+	uint8_t chip = fdp.ConsumeIntegral<uint8_t>();
 	std::string input = folder + "/in.hex", expert = folder + "/x.hex";
 	std::string output = folder + "/out.hex";
 	if (valued & 0x20) {
@@ -365,6 +373,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 		args.insert(args.end(), {"-e", expert});
 		write_file(expert, fdp.ConsumeRandomLengthString(4096));
 	}
+	// EEPROM sizes smaller and larger than the program memory, above 64 KiB.
+	static const char *const CHIPS[] = {"1", "6", "256", "2K", "4096", "8192", "65535", "64K",
+					    "65537", "70000", "128K", "200000"};
+	if (chip % 2 != 0)
+		args.insert(args.end(), {"--eeprom-size", CHIPS[(chip >> 1) % 12]});
 	bool binary = (flags & 0x80) != 0;
 	if (binary)
 		args.push_back("--binary");
