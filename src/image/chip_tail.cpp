@@ -34,9 +34,19 @@ static void name_cell(chip_tail *t, uint32_t cell, uint8_t byte)
 // begins one of its own while there is room.
 static void add_to_runs(chip_tail *t, uint32_t cell)
 {
+	// The first run that begins above cell; mostly the last, for records
+	// in order.
 	int at = t->runs;
-	while (at > 0 && t->run[at - 1].first > cell)
-		at--;
+	if (at > 0 && t->run[at - 1].first > cell) {
+		int low = 0;
+		while (low < at) {
+			int middle = (low + at) / 2;
+			if (t->run[middle].first > cell)
+				at = middle;
+			else
+				low = middle + 1;
+		}
+	}
 	// run[at - 1] begins at or below cell, run[at] above it.
 	if (at > 0 && cell < t->run[at - 1].end)
 		return;

@@ -11,8 +11,9 @@ constexpr uint32_t MAX_CHIP_CELLS = 16u * 1024 * 1024;
 constexpr uint32_t TAIL_BLOCKS = (MAX_CHIP_CELLS - IMAGE_CELLS) / 256;
 
 // Runs of cells that hold a byte, kept to tell whether every cell holds
-// one; and the cells in use that are named, the lowest.
-constexpr int TAIL_RUNS = 64;
+// one (records in any order, as long as no more runs than this lie apart at
+// a time); and the cells in use that are named, the lowest.
+constexpr int TAIL_RUNS = 1024;
 constexpr int TAIL_NAMED = 10;
 
 // What a block of the tail holds: a byte, and one in use.
@@ -30,8 +31,9 @@ struct cell_run {
 };
 
 // What the bytes read into cells from IMAGE_CELLS on came to. A byte is in
-// use unless it is the byte unused (NO_FILL: every byte is in use). A cell
-// that is read twice counts twice.
+// use unless it is the byte unused (NO_FILL: every byte is in use). The
+// cells are not kept, so a cell that is read twice (two records of a text
+// image that give it) counts twice, and its first byte in use stays.
 struct chip_tail {
 	int unused;
 	int64_t last_byte;             // the last cell that holds a byte, or -1
