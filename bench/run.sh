@@ -102,6 +102,10 @@ read_back() { # variable for the instructions, tarnwick's arguments
 }
 srec_i=$(instructions "$TW" -p 65536 full.srec out.hex); srec_m=$(wall_ms 30 "$TW -p 65536 full.srec out.hex"); srec_k=$(peak_kib "$TW" -p 65536 full.srec out.hex)
 row "tarnwick -p 65536 full.srec (S1 records of 16 bytes)" "$srec_i" "$srec_m" "$srec_k"
+chip_i=$(instructions "$TW" -p 65536 --binary --eeprom-size=65536 full.hex out.bin); chip_m=$(wall_ms 30 "$TW -p 65536 --binary --eeprom-size=65536 full.hex out.bin"); chip_k=$(peak_kib "$TW" -p 65536 --binary --eeprom-size=65536 full.hex out.bin)
+row "tarnwick -p 65536 --binary --eeprom-size=65536 full.hex" "$chip_i" "$chip_m" "$chip_k"
+read_back info_i --info -p 65536 image.hex
+read_back map_i --info --map -p 65536 image.hex
 read_back verify_i --verify -p 65536 full.hex image.hex
 read_back extract_i --extract -p 65536 image.hex back.hex
 bi=$(instructions "$TW" -p 65536 big.hex out.hex); bm=$(wall_ms 5 "$TW -p 65536 big.hex out.hex"); bk=$(peak_kib "$TW" -p 65536 big.hex out.hex)
@@ -126,6 +130,12 @@ check "instructions, full image: 5x fewer than objcopy" "$(ratio "$full_o" "$ful
 check "instructions, full image: raw binary at most Intel HEX" "$full_r / $full_t" "$full_r <= $full_t"
 check "instructions, full image: conversion at most 1,984,581, as before S-records" "$full_t" "$full_t <= 1984581"
 check "instructions, full image: S-record at most 1.2x Intel HEX" "$srec_i / $full_t" "$srec_i <= 1.2 * $full_t"
+check "instructions, full image: --binary --eeprom-size=65536 at most --binary -p 65536 before it (1,499,703)" "$chip_i" "$chip_i <= 1499703"
+if [ -n "$info_i" ] && [ -n "$map_i" ]; then
+	check "instructions, full image: --info --map at most 1.1x --info" "$map_i / $info_i" "$map_i <= 1.1 * $info_i"
+else
+	check "instructions, full image: --info --map at most 1.1x --info" "not measured: a mode fails" 0
+fi
 # A mode that fails has no count and meets no target.
 two_conversions() { # name, instructions or nothing
 	if [ -n "$2" ]; then
