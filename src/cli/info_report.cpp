@@ -97,9 +97,8 @@ void report_image_map(report *r, const image *img, const chip_tail *tail, const 
 		      const info_request *request)
 {
 	int unused = f->lenient ? request->fill : NO_FILL;
-	uint32_t chip = request->chip_size < IMAGE_CELLS ? request->chip_size : IMAGE_CELLS;
 	uint32_t size = uint32_t(request->program_size);
-	map_rule rule = {size, unused, unused, chip > size ? chip : size};
+	map_rule rule = {size, unused, unused, map_reach(size, request->chip_size)};
 	report_map(r, img, tail, &rule, f->last, nullptr);
 }
 

@@ -64,9 +64,8 @@ static uint32_t add_tail_differences(const chip_tail *tail, uint32_t count,
 static void put_map(const run_options *opts, read_back *b, const compare_request *q,
 		    const uint8_t *differing)
 {
-	uint32_t chip = opts->eeprom_size < IMAGE_CELLS ? opts->eeprom_size : IMAGE_CELLS;
 	map_rule rule = {q->program_size, q->below_fill, q->above_fill,
-			 chip > q->program_size ? chip : q->program_size};
+			 map_reach(q->program_size, opts->eeprom_size)};
 	report_map(&b->r, b->img, b->tail, &rule, map_last_in_use(b->img, b->tail, &rule),
 		   differing);
 }

@@ -27,8 +27,7 @@ image_facts facts_of(const image *img, const chip_tail *tail, const info_request
 	f.boot = decode_boot_header(img->cells);
 	f.length = decode_length_header(img->cells);
 	f.start = request->length_header ? int32_t(LENGTH_HEADER_CELLS) : f.boot.start_cell;
-	uint32_t covered = request->chip_size != 0 ? request->chip_size : uint32_t(request->program_size);
-	f.crc32 = image_crc32(img, covered, request->chip_fill);
+	f.crc32 = image_crc32(img, covered_cells(request), request->chip_fill);
 	if (tail != nullptr && tail->last_byte >= 0)
 		f.extent = tail->last_byte + 1;
 	if (tail != nullptr && tail->last_in_use >= 0)

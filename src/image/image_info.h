@@ -19,6 +19,13 @@ struct info_request {
 	uint32_t base;        // the address of cell 0 in a text image, 0 when none was given
 };
 
+// The cells that the image covers as the chip holds it: the EEPROM's when
+// its size is known, else the program memory's.
+inline uint32_t covered_cells(const info_request *request)
+{
+	return request->chip_size != 0 ? request->chip_size : uint32_t(request->program_size);
+}
+
 // What the cells of an image say, worked out once for the report, the
 // checks and taking the image apart.
 struct image_facts {

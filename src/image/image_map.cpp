@@ -45,6 +45,12 @@ int64_t map_last_in_use(const image *img, const chip_tail *tail, const map_rule 
 	return -1;
 }
 
+uint32_t map_reach(uint32_t program_size, uint32_t chip_size)
+{
+	uint32_t chip = chip_size < IMAGE_CELLS ? chip_size : IMAGE_CELLS;
+	return chip > program_size ? chip : program_size;
+}
+
 uint32_t map_blocks(int64_t last_in_use, uint32_t reach)
 {
 	uint64_t end = last_in_use + 1 > int64_t(reach) ? uint64_t(last_in_use + 1) : reach;

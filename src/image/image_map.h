@@ -22,6 +22,11 @@ struct map_rule {
 	uint32_t reach;
 };
 
+// The cells that a map reaches at least: the program memory's, or the
+// chip's (chip_size, 0 when not known) when that is larger, up to
+// IMAGE_CELLS.
+uint32_t map_reach(uint32_t program_size, uint32_t chip_size);
+
 // The last cell of img in use by the rule, or -1 (tail, null without one,
 // holds the cells from IMAGE_CELLS on).
 int64_t map_last_in_use(const image *img, const chip_tail *tail, const map_rule *rule);

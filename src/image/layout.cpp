@@ -52,7 +52,7 @@ static void check_filled(const image *img, const chip_tail *tail, const image_fa
 			 const info_request *request, image_findings *found)
 {
 	bool chip = request->chip_size != 0;
-	uint32_t size = chip ? request->chip_size : uint32_t(request->program_size);
+	uint32_t size = covered_cells(request);
 	uint32_t held = size < IMAGE_CELLS ? size : IMAGE_CELLS;
 	for (uint32_t i = 0; i < held; i++)
 		if (img->cells[i] == EMPTY_CELL) {
