@@ -73,10 +73,10 @@ void chip_tail_note(void *tail, uint32_t cell, uint8_t byte)
 {
 	chip_tail *t = static_cast<chip_tail *>(tail);
 	bool in_use = t->unused == NO_FILL || byte != t->unused;
-	t->blocks[(cell - IMAGE_CELLS) >> 8] |= in_use ? TAIL_HOLDS | TAIL_IN_USE : TAIL_HOLDS;
 	if (cell > t->last_byte)
 		t->last_byte = cell;
 	if (in_use) {
+		t->blocks[(cell - IMAGE_CELLS) >> 8] = 1;
 		t->in_use++;
 		if (cell > t->last_in_use)
 			t->last_in_use = cell;

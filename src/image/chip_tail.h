@@ -16,9 +16,6 @@ constexpr uint32_t TAIL_BLOCKS = (MAX_CHIP_CELLS - IMAGE_CELLS) / 256;
 constexpr int TAIL_RUNS = 1024;
 constexpr int TAIL_NAMED = 10;
 
-// What a block of the tail holds: a byte, and one in use.
-enum { TAIL_HOLDS = 1, TAIL_IN_USE = 2 };
-
 struct tail_cell {
 	uint32_t cell;
 	uint8_t byte;
@@ -44,7 +41,7 @@ struct chip_tail {
 	int runs;                      // runs in run
 	bool runs_lost;                // a run could not be kept: run holds fewer cells
 	cell_run run[TAIL_RUNS];       // lowest first, neither touching nor overlapping
-	uint8_t blocks[TAIL_BLOCKS];   // TAIL_ bits of each block from IMAGE_CELLS on
+	uint8_t blocks[TAIL_BLOCKS];   // 1 for each block from IMAGE_CELLS on with a cell in use
 };
 
 // Starts an empty tail whose bytes equal to unused are not in use.
@@ -54,10 +51,10 @@ void chip_tail_init(chip_tail *t, int unused);
 // whose state is the tail.
 void chip_tail_note(void *tail, uint32_t cell, uint8_t byte);
 
-// The TAIL_ bits of the block of a cell from IMAGE_CELLS on.
-inline int chip_tail_block(const chip_tail *t, uint32_t cell)
+// Whether the block of a cell from IMAGE_CELLS on holds a cell in use.
+inline bool chip_tail_block_in_use(const chip_tail *t, uint32_t cell)
 {
-	return t->blocks[(cell - IMAGE_CELLS) >> 8];
+	return t->blocks[(cell - IMAGE_CELLS) >> 8] != 0;
 }
 
 // The first cell from IMAGE_CELLS on and below end that holds no byte, or

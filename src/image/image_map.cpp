@@ -62,7 +62,7 @@ char map_block(const image *img, const chip_tail *tail, const map_rule *rule,
 {
 	uint32_t first = block * MAP_BLOCK_CELLS;
 	if (first >= IMAGE_CELLS) {
-		bool in_use = tail != nullptr && (chip_tail_block(tail, first) & TAIL_IN_USE) != 0;
+		bool in_use = tail != nullptr && chip_tail_block_in_use(tail, first);
 		return !in_use ? '.' : differing != nullptr ? 'X' : '!';
 	}
 	if (differing != nullptr && differing[block])
