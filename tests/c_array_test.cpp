@@ -1,5 +1,5 @@
 // Tests of the C array export: declaration, entries, separators and lines.
-#include "image/c_array.h"
+#include "forms/c_array.h"
 
 #include <gtest/gtest.h>
 

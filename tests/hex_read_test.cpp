@@ -1,6 +1,6 @@
 // Tests of the text readers, Intel HEX and S-record: records and whole files into a window.
-#include "hex/hex_read.h"
-#include "hex/srec_read.h"
+#include "forms/hex_read.h"
+#include "forms/srec_read.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +10,7 @@
 #include <utility>
 #include <vector>
 
-#include "hex/hex_digits.h"
+#include "forms/hex_digits.h"
 #include "test_names.h"
 #include "test_support.h"
 

@@ -1,12 +1,12 @@
 // Tests of the Intel HEX writer: golden records and a round trip.
-#include "hex/hex_write.h"
+#include "forms/hex_write.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "hex/hex_read.h"
+#include "forms/hex_read.h"
 #include "test_names.h"
 #include "test_support.h"
 

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "cli/driver.h"
-#include "hex/hex_write.h"
+#include "forms/hex_write.h"
 #include "failing_memory.h"
 #include "info_model.h"
 

@@ -1,5 +1,5 @@
 // Tests of the line reader: pieces of at most 999 characters, across blocks.
-#include "hex/line_reader.h"
+#include "forms/line_reader.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // Tests of the platform's handling of output names.
-#include "cli/platform.h"
+#include "platform/platform.h"
 
 #include <gtest/gtest.h>
 

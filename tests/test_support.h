@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "hex/read_window.h"
+#include "forms/read_window.h"
 #include "image/image.h"
 
 // A stream that reads the given text.

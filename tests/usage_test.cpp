@@ -1,5 +1,6 @@
 // Tests of the version text and banner on platforms without a version resource.
 #include "cli/usage.h"
+#include "platform/platform.h"
 
 #include <gtest/gtest.h>
 

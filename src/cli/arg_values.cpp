@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "hex/hex_digits.h"
+#include "forms/hex_digits.h"
 
 int parse_decimal(const char *text)
 {

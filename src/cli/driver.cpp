@@ -3,7 +3,7 @@
 
 #include <cstdio>
 
-#include "cli/modes.h"
+#include "modes/modes.h"
 #include "cli/options.h"
 #include "cli/usage.h"
 #include "report/diag.h"

@@ -1,6 +1,6 @@
 // The tarnwick executable's entry point.
 #include "cli/driver.h"
-#include "cli/platform.h"
+#include "platform/platform.h"
 
 int main(int argc, char **argv)
 {

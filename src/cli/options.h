@@ -2,7 +2,7 @@
 #ifndef TARNWICK_OPTIONS_H
 #define TARNWICK_OPTIONS_H
 
-#include "cli/run_options.h"
+#include "modes/run_options.h"
 
 // Bits of the modes that take an option, MODE_ numbers as bit numbers.
 enum {

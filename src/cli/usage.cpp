@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "cli/options.h"
+#include "platform/platform.h"
 
 // Size of the buffer the banner asks the version text into.
 constexpr size_t VERSION_BUFFER_SIZE = 1024;

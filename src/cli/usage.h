@@ -20,8 +20,4 @@ void print_version_banner();
 // The same line, to the given stream.
 void print_version_line(FILE *stream);
 
-// Copies at most capacity - 2 characters of the version text and a NUL into
-// buffer. Leaves buffer unchanged when no version text can be had.
-void query_file_version(char *buffer, size_t capacity);
-
 #endif

@@ -13,9 +13,9 @@
 #include <string>
 #include <vector>
 
-#include "hex/hex_read.h"
-#include "hex/hex_write.h"
-#include "hex/srec_read.h"
+#include "forms/hex_read.h"
+#include "forms/hex_write.h"
+#include "forms/srec_read.h"
 #include "image/image.h"
 #include "srec_text.h"
 

@@ -21,8 +21,8 @@
 
 #include "cli/arg_values.h"
 #include "cli/driver.h"
-#include "hex/hex_read.h"
-#include "hex/srec_read.h"
+#include "forms/hex_read.h"
+#include "forms/srec_read.h"
 #include "image/header.h"
 #include "image/image.h"
 #include "info_model.h"

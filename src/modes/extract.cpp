@@ -1,0 +1,254 @@
+// --extract: the program and expert-mode data taken out of an image read back.
+#include <cstdarg>
+#include <cstdlib>
+#include <cstring>
+
+#include "platform/files.h"
+#include "modes/info_report.h"
+#include "modes/modes.h"
+#include "platform/platform.h"
+#include "modes/read_back.h"
+#include "forms/hex_write.h"
+#include "image/layout.h"
+#include "report/diag.h"
+#include "report/memory.h"
+
+// Characters that a POSIX shell takes as they are in a word.
+static const char SHELL_SAFE[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"
+				 "0123456789_@%+=:,./-";
+
+// A command being built: its text, which grows as it is appended to, and
+// whether memory for it ran out.
+struct command_text {
+	char *text;
+	size_t used, capacity;
+	int failed;
+};
+
+// Appends n characters of s.
+static void put_text(command_text *c, const char *s, size_t n)
+{
+	if (c->failed)
+		return;
+	if (c->capacity - c->used < n + 1) {
+		size_t capacity = 2 * (c->used + n + 1);
+		char *text = static_cast<char *>(run_realloc(c->text, capacity));
+		if (text == nullptr) {
+			c->failed = 1;
+			return;
+		}
+		c->text = text;
+		c->capacity = capacity;
+	}
+	std::memcpy(c->text + c->used, s, n);
+	c->used += n;
+	c->text[c->used] = '\0';
+}
+
+// Appends a short printf-formatted text (an option with its number).
+static void put_format(command_text *c, const char *format, ...)
+{
+	char piece[32];
+	va_list args;
+	va_start(args, format);
+	int n = std::vsnprintf(piece, sizeof piece, format, args);
+	va_end(args);
+	if (n < 0 || size_t(n) >= sizeof piece)
+		c->failed = 1;
+	else
+		put_text(c, piece, size_t(n));
+}
+
+// Appends a blank and text, in single quotes where a shell needs them.
+static void put_word(command_text *c, const char *text)
+{
+	size_t n = std::strlen(text);
+	put_text(c, " ", 1);
+	if (n > 0 && std::strspn(text, SHELL_SAFE) == n) {
+		put_text(c, text, n);
+		return;
+	}
+	put_text(c, "'", 1);
+	for (; *text != '\0'; text++)
+		if (*text == '\'')
+			put_text(c, "'\\''", 4);
+		else
+			put_text(c, text, 1);
+	put_text(c, "'", 1);
+}
+
+// The options of the conversion that rebuilds the image, as they differ
+// from the defaults, for an EEPROM of chip_size cells (0: none given).
+static void put_options(command_text *c, const run_options *opts, const image *img,
+			uint32_t chip_size)
+{
+	boot_header h = decode_boot_header(img->cells);
+	if (!opts->length_header && h.crystal_code != DEFAULT_CRYSTAL_CODE)
+		put_format(c, " -c %d", crystal_mhz(h.crystal_code));
+	if (!opts->length_header && h.fast_clock == 0)
+		put_format(c, " -s");
+	if (opts->length_header)
+		put_format(c, " -t");
+	if (opts->program_size != DEFAULT_PROGRAM_SIZE)
+		put_format(c, " -p %d", int(opts->program_size));
+	if (opts->image_form == FORM_HEX && opts->base_address != 0)
+		put_format(c, " -b %X", unsigned(opts->base_address));
+	if (opts->image_form == FORM_RAW)
+		put_format(c, " --binary");
+	if (opts->fill != fill_for(MODE_CONVERT, opts->image_form, NO_FILL))
+		put_format(c, " --fill=%02X", unsigned(opts->fill));
+	if (chip_size != 0)
+		put_format(c, " --eeprom-size=%u", unsigned(chip_size));
+}
+
+// Puts "tarnwick [options] [-e expert] [--] program image" into the report;
+// returns 1 when there is no memory for it.
+static int put_command(report *r, const run_options *opts, const image *img, uint32_t chip_size)
+{
+	command_text c = {nullptr, 0, 0, 0};
+	put_text(&c, "tarnwick", 8);
+	put_options(&c, opts, img, chip_size);
+	if (opts->expert_file != nullptr) {
+		put_text(&c, " -e", 3);
+		put_word(&c, opts->expert_file);
+	}
+	if (opts->program_file[0] == '-' || opts->image_file[0] == '-')
+		put_text(&c, " --", 3);
+	put_word(&c, opts->program_file);
+	put_word(&c, opts->image_file);
+	if (c.failed)
+		diag_error("Out of memory");
+	else
+		report_text(r, "command", c.text);
+	std::free(c.text);
+	return c.failed;
+}
+
+// A third file name exactly when the image holds expert-mode data, which
+// behind the length header cannot be told from the program.
+static int check_third_name(const run_options *opts, const image_layout *l)
+{
+	bool has_data = l->program_first > l->expert_first;
+	if (opts->length_header && opts->expert_file != nullptr)
+		diag_error("Behind the length header expert-mode data cannot be told from the "
+			   "program: give no third file name");
+	else if (has_data && opts->expert_file == nullptr)
+		diag_error("The image holds expert-mode data in cells %u to %u: give a file name "
+			   "for it",
+			   unsigned(l->expert_first), unsigned(l->program_first - 1));
+	else if (!has_data && opts->expert_file != nullptr)
+		diag_error("The image holds no expert-mode data: give no third file name");
+	else
+		return 0;
+	return 1;
+}
+
+// A conversion writes a raw image of exactly the EEPROM's size, and
+// without --eeprom-size of at least the program memory size: a longer one
+// is the read-out of a chip of its length.
+static int check_raw_length(const run_options *opts, uint32_t raw_length)
+{
+	if (opts->image_form != FORM_RAW)
+		return 0;
+	if (opts->eeprom_size != 0 && raw_length != opts->eeprom_size)
+		diag_error("'%s' holds %u bytes, not the %u of the EEPROM (--eeprom-size)",
+			   opts->image_file, unsigned(raw_length), unsigned(opts->eeprom_size));
+	else if (opts->eeprom_size == 0 && int64_t(raw_length) < opts->program_size)
+		diag_error("'%s' holds %u bytes, not the %d of the program memory (-p)",
+			   opts->image_file, unsigned(raw_length), int(opts->program_size));
+	else
+		return 0;
+	return 1;
+}
+
+// The EEPROM's size: --eeprom-size, else the length of a raw image longer
+// than the program memory, else 0.
+static uint32_t chip_size_of(const run_options *opts, uint32_t raw_length)
+{
+	if (opts->eeprom_size != 0)
+		return opts->eeprom_size;
+	bool longer = opts->image_form == FORM_RAW && int64_t(raw_length) > opts->program_size;
+	return longer ? raw_length : 0;
+}
+
+// What --extract found in the image, to take it apart.
+struct extract_state {
+	image_facts facts;
+	info_request request;
+	image_layout layout;
+};
+
+// Reads the image, reports on it, and checks that it can be taken apart
+// and rebuilt. Returns 0 when it can, 1 after a failed check of an image
+// that has been reported on, -1 after a failure before the report.
+static int take_apart(const run_options *opts, read_back *b, extract_state *x)
+{
+	int form;
+	uint32_t raw_length;
+	if (read_image(opts, b, &form, &raw_length) != 0)
+		return -1;
+	x->request = info_request_of(opts, chip_size_of(opts, raw_length));
+	image_findings found;
+	if (report_image(&b->r, form, b->img, b->tail, &x->request, 0, &x->facts) != 0 ||
+	    check_raw_length(opts, raw_length) != 0)
+		return 1;
+	find_layout(b->img, b->tail, &x->facts, &x->request, &x->layout, &found);
+	return report_findings(&found) || check_third_name(opts, &x->layout) != 0;
+}
+
+// Writes cells[first .. end) of img to a staged output as Intel HEX,
+// address 0 at cell first.
+static int write_part(staged_output *o, const image *img, uint32_t first, uint32_t end)
+{
+	FILE *out = open_staged(o);
+	if (out == nullptr)
+		return 1;
+	write_hex_image(out, img->cells + first, 0, end - first);
+	return close_staged(o, 0);
+}
+
+// Checks both outputs before anything is created, writes the new files
+// beside them first, then the devices, and last a file written in place,
+// and puts the new files in place only when both outputs are complete:
+// after a failure no file that existed has changed (but one written in
+// place) and no new file stays behind.
+static int write_parts(const run_options *opts, const image_layout *l, const image *img)
+{
+	staged_output outputs[2] = {{opts->program_file, nullptr, 0, nullptr, nullptr},
+				    {opts->expert_file, nullptr, 0, nullptr, nullptr}};
+	const uint32_t first[2] = {l->program_first, l->expert_first};
+	const uint32_t end[2] = {l->program_end, l->program_first};
+	int n = opts->expert_file != nullptr ? 2 : 1;
+	FILE *input = open_reported(opts->image_file, "rb");
+	int failed = input == nullptr || stage_outputs(outputs, n, input) != 0;
+	close_input(input);
+	if (failed)
+		return 1;
+	for (int kind = OUTPUT_BESIDE; kind <= OUTPUT_IN_PLACE; kind++)
+		for (int i = 0; i < n && !failed; i++)
+			if (outputs[i].kind == kind)
+				failed = write_part(&outputs[i], img, first[i], end[i]);
+	return finish_staged(outputs, n, failed);
+}
+
+// The map comes last but for the command, which only an image taken apart
+// has.
+static int extract(const run_options *opts, read_back *b)
+{
+	extract_state x;
+	int refused = take_apart(opts, b, &x);
+	if (refused < 0)
+		return 1;
+	if (opts->map)
+		report_image_map(&b->r, b->img, b->tail, &x.facts, &x.request);
+	// The report must have reached stdout before any file is written.
+	if (refused != 0 || std::fflush(stdout) != 0 || std::ferror(stdout) != 0 ||
+	    write_parts(opts, &x.layout, b->img) != 0)
+		return 1;
+	return put_command(&b->r, opts, b->img, x.request.chip_size);
+}
+
+int run_extract(const run_options *opts)
+{
+	return run_read_back(opts, 0, extract);
+}

@@ -1,0 +1,20 @@
+// --info: an image read back, what its header says, and whether it agrees.
+#include "modes/info_report.h"
+#include "modes/modes.h"
+#include "modes/read_back.h"
+
+static int info(const run_options *opts, read_back *b)
+{
+	int form;
+	uint32_t raw_length;
+	if (read_image(opts, b, &form, &raw_length) != 0)
+		return 1;
+	info_request request = info_request_of(opts, opts->eeprom_size);
+	image_facts f;
+	return report_image(&b->r, form, b->img, b->tail, &request, opts->map, &f);
+}
+
+int run_info(const run_options *opts)
+{
+	return run_read_back(opts, 0, info);
+}

@@ -1,0 +1,74 @@
+// Laying out a program's image, for a conversion and for --verify alike.
+#include "modes/lay_out.h"
+
+#include "modes/read_file.h"
+#include "platform/files.h"
+#include "image/layout.h"
+#include "report/diag.h"
+
+int open_inputs(const run_options *opts, FILE **expert, FILE **program)
+{
+	*expert = nullptr;
+	if (opts->expert_file != nullptr &&
+	    (*expert = open_reported(opts->expert_file, "rb")) == nullptr)
+		return 1;
+	if ((*program = open_reported(opts->program_file, "rb")) != nullptr)
+		return 0;
+	close_input(*expert);
+	*expert = nullptr;
+	return 1;
+}
+
+// Reads a file into a window of size cells, from cells on, at its own
+// addresses.
+static int read_part(const run_options *opts, FILE *stream, const char *name, image_cell *cells,
+		     uint32_t size, int line_feed, read_result *r)
+{
+	read_window w = {cells, 0, size, size, opts->verify_checksums,
+			 line_feed ? MISFIT_MEMORY_LINE : MISFIT_MEMORY, 0, name, nullptr, nullptr};
+	int form;
+	return read_input(stream, &w, 0, r, &form) == READ_OK ? 0 : 1;
+}
+
+// Reads the expert-mode data, addresses 00h to FBh, into the cells of its
+// own addresses; *count is the number of cells it takes.
+static int read_expert_data(const run_options *opts, FILE *stream, image *img, int line_feed,
+			    uint32_t *count)
+{
+	read_result r;
+	if (read_part(opts, stream, opts->expert_file, img->cells, IMAGE_CELLS, line_feed, &r) != 0)
+		return 1;
+	if (r.highest > MAX_EXPERT_ADDRESS) {
+		diag_error("Expert mode data bytes must lie in the address range 00h to FBh");
+		return 1;
+	}
+	*count = uint32_t(r.highest) + 1;
+	return 0;
+}
+
+int lay_out(const run_options *opts, FILE *expert, FILE *program, image *img, int line_feed)
+{
+	uint32_t expert_count = 0;
+	read_result r;
+	if (expert != nullptr && read_expert_data(opts, expert, img, line_feed, &expert_count) != 0)
+		return 1;
+	// The program is read right behind the header and the data, its
+	// addresses counted from there; a byte beyond the last cell of the
+	// image lands among the spare cells, and the fit check refuses it.
+	image_layout l = conversion_layout(opts->length_header, expert_count, 0);
+	if (read_part(opts, program, opts->program_file, img->cells + l.program_first,
+		      IMAGE_CELLS - expert_count, line_feed, &r) != 0)
+		return 1;
+	l = conversion_layout(opts->length_header, expert_count, uint32_t(r.highest));
+	if (!layout_fits(&l, opts->program_size)) {
+		diag_error("Hex-file contents does not fit into program memory");
+		return 1;
+	}
+	if (opts->eeprom_size != 0 && !layout_fits_chip(&l, opts->eeprom_size)) {
+		diag_error("Hex-file contents does not fit into the EEPROM of %u bytes",
+			   unsigned(opts->eeprom_size));
+		return 1;
+	}
+	lay_out_image(img, &l, unsigned(opts->crystal_code), opts->slow_clock);
+	return 0;
+}

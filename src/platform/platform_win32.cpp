@@ -1,0 +1,309 @@
+// What differs between the platforms, for Windows: file names and arguments
+// go through the wide-character API and are UTF-8 inside the program.
+#include "platform/platform.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <cwchar>
+#include <fcntl.h>
+#include <io.h>
+#include <sys/stat.h>
+#include <windows.h>
+
+// The C runtime's own parse of the wide-character command line, the one
+// that gives main its arguments; msvcrt.dll exports it.
+struct crt_startup_info {
+	int new_mode;
+};
+extern "C" int __wgetmainargs(int *argc, wchar_t ***argv, wchar_t ***env, int expand_wildcards,
+			      crt_startup_info *info);
+
+int open_closed_standard_descriptors()
+{
+	int opened = 0;
+	for (int fd = 0; fd <= 2; fd++) {
+		// -2 is the runtime's mark of a standard stream with no handle.
+		intptr_t handle = _get_osfhandle(fd);
+		if (handle != -1 && handle != -2)
+			continue;
+		int null = _open("NUL", _O_RDWR | _O_BINARY);
+		if (null >= 0 && null != fd) {
+			_dup2(null, fd);
+			_close(null);
+		}
+		opened |= 1 << fd;
+	}
+	return opened;
+}
+
+void ignore_write_signals()
+{
+	// Windows has no SIGPIPE or SIGXFSZ: a failed write is only reported.
+}
+
+// The UTF-8 form of a wide-character text, in memory that lives as long as
+// the process; null when there is no memory for it.
+static char *utf8_of(const wchar_t *text)
+{
+	int size = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
+	char *utf8 = size > 0 ? static_cast<char *>(std::malloc(size_t(size))) : nullptr;
+	if (utf8 != nullptr)
+		WideCharToMultiByte(CP_UTF8, 0, text, -1, utf8, size, nullptr, nullptr);
+	return utf8;
+}
+
+// The wide-character form of a UTF-8 text; the caller frees it.
+static wchar_t *wide_of(const char *text)
+{
+	int size = MultiByteToWideChar(CP_UTF8, 0, text, -1, nullptr, 0);
+	wchar_t *wide = size > 0 ? static_cast<wchar_t *>(std::malloc(sizeof(wchar_t) * size))
+				 : nullptr;
+	if (wide != nullptr)
+		MultiByteToWideChar(CP_UTF8, 0, text, -1, wide, size);
+	return wide;
+}
+
+char **utf8_arguments(int *argc, char **argv)
+{
+	int count = 0;
+	wchar_t **wide = nullptr, **env = nullptr;
+	crt_startup_info info = {0};
+	if (__wgetmainargs(&count, &wide, &env, 0, &info) != 0 || wide == nullptr)
+		return argv;
+	char **args = static_cast<char **>(std::calloc(size_t(count) + 1, sizeof(char *)));
+	for (int i = 0; args != nullptr && i < count; i++)
+		if ((args[i] = utf8_of(wide[i])) == nullptr)
+			return argv;
+	if (args == nullptr)
+		return argv;
+	*argc = count;
+	return args;
+}
+
+FILE *open_file(const char *name, const char *mode)
+{
+	wchar_t *wide_name = wide_of(name);
+	wchar_t *wide_mode = wide_of(mode);
+	FILE *stream = nullptr;
+	if (wide_name != nullptr && wide_mode != nullptr)
+		stream = _wfopen(wide_name, wide_mode);
+	std::free(wide_name);
+	std::free(wide_mode);
+	return stream;
+}
+
+static HANDLE handle_of(FILE *stream)
+{
+	return reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));
+}
+
+// Volume serial number, file index and attributes: a file's identity and
+// kind on Windows, where stat reports no inode.
+static bool identity_of(HANDLE file, BY_HANDLE_FILE_INFORMATION *info)
+{
+	return file != INVALID_HANDLE_VALUE && GetFileInformationByHandle(file, info) != 0;
+}
+
+int is_directory(FILE *stream)
+{
+	BY_HANDLE_FILE_INFORMATION info;
+	return identity_of(handle_of(stream), &info) &&
+			       (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0
+		       ? 1
+		       : 0;
+}
+
+int is_same_file(const char *name, FILE *stream)
+{
+	if (stream == nullptr)
+		return 0;
+	BY_HANDLE_FILE_INFORMATION opened, named;
+	if (!identity_of(handle_of(stream), &opened))
+		return 0;
+	wchar_t *wide_name = wide_of(name);
+	HANDLE other = wide_name == nullptr
+			       ? INVALID_HANDLE_VALUE
+			       : CreateFileW(wide_name, 0,
+					     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+					     nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+	std::free(wide_name);
+	bool same = identity_of(other, &named) &&
+		    named.dwVolumeSerialNumber == opened.dwVolumeSerialNumber &&
+		    named.nFileIndexHigh == opened.nFileIndexHigh &&
+		    named.nFileIndexLow == opened.nFileIndexLow;
+	if (other != INVALID_HANDLE_VALUE)
+		CloseHandle(other);
+	return same ? 1 : 0;
+}
+
+// A second descriptor of the file outlives the stream, so that the file can
+// be emptied after the close has flushed (or failed to flush) what the
+// runtime still held.
+int close_output(FILE *stream, int keep)
+{
+	int failed = std::fflush(stream) != 0;
+	int fd = _dup(_fileno(stream));
+	failed |= std::fclose(stream) != 0;
+	if ((failed || !keep) && fd >= 0 &&
+	    GetFileType(reinterpret_cast<HANDLE>(_get_osfhandle(fd))) == FILE_TYPE_DISK &&
+	    _chsize(fd, 0) != 0)
+		failed = 1;
+	if (fd >= 0)
+		_close(fd);
+	return failed;
+}
+
+// A copy of a text; null when out of memory.
+static char *copy_of(const char *text)
+{
+	size_t n = std::strlen(text) + 1;
+	char *copy = static_cast<char *>(std::malloc(n));
+	if (copy != nullptr)
+		std::memcpy(copy, text, n);
+	return copy;
+}
+
+// The file that a symbolic link leads to, as the system resolves it when it
+// opens the file; a name that leads to no file yet is its own target.
+char *output_target(const char *name)
+{
+	wchar_t *wide = wide_of(name);
+	HANDLE file = wide == nullptr ? INVALID_HANDLE_VALUE
+				      : CreateFileW(wide, 0, FILE_SHARE_READ | FILE_SHARE_WRITE |
+								 FILE_SHARE_DELETE,
+						    nullptr, OPEN_EXISTING, 0, nullptr);
+	std::free(wide);
+	if (file == INVALID_HANDLE_VALUE)
+		return copy_of(name);
+	wchar_t final[MAX_PATH * 8];
+	DWORD n = GetFinalPathNameByHandleW(file, final, sizeof final / sizeof final[0],
+					    FILE_NAME_NORMALIZED);
+	CloseHandle(file);
+	char *target = n > 0 && n < sizeof final / sizeof final[0] ? utf8_of(final) : nullptr;
+	return target != nullptr ? target : copy_of(name);
+}
+
+// The full path of a name, as the system resolves it; null on failure.
+static wchar_t *full_path_of(const char *name)
+{
+	wchar_t *wide = wide_of(name);
+	DWORD size = wide != nullptr ? GetFullPathNameW(wide, 0, nullptr, nullptr) : 0;
+	wchar_t *full = size > 0 ? static_cast<wchar_t *>(std::malloc(sizeof(wchar_t) * size))
+				 : nullptr;
+	if (full != nullptr && GetFullPathNameW(wide, size, full, nullptr) == 0) {
+		std::free(full);
+		full = nullptr;
+	}
+	std::free(wide);
+	return full;
+}
+
+int names_one_file(const char *a, const char *b)
+{
+	FILE *existing = open_file(a, "rb");
+	int same = existing != nullptr && is_same_file(b, existing);
+	if (existing != nullptr)
+		std::fclose(existing);
+	wchar_t *fa = full_path_of(a), *fb = full_path_of(b);
+	// File names are compared without regard to case, as the file system does.
+	if (fa != nullptr && fb != nullptr &&
+	    CompareStringOrdinal(fa, -1, fb, -1, TRUE) == CSTR_EQUAL)
+		same = 1;
+	std::free(fa);
+	std::free(fb);
+	return same;
+}
+
+// The folder of a full path, with its last backslash; it ends the text.
+static void cut_to_folder(wchar_t *full)
+{
+	wchar_t *slash = std::wcsrchr(full, L'\\');
+	if (slash != nullptr)
+		slash[1] = L'\0';
+}
+
+int output_kind(const char *target)
+{
+	wchar_t *full = target[0] != '\0' ? full_path_of(target) : nullptr;
+	if (full == nullptr)
+		return OUTPUT_CANNOT_OPEN;
+	DWORD attributes = GetFileAttributesW(full);
+	int kind = OUTPUT_BESIDE;
+	if (attributes == INVALID_FILE_ATTRIBUTES) {
+		// A device such as NUL has no attributes but opens.
+		HANDLE device = CreateFileW(full, 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+					    OPEN_EXISTING, 0, nullptr);
+		if (device != INVALID_HANDLE_VALUE) {
+			kind = GetFileType(device) == FILE_TYPE_DISK ? OUTPUT_BESIDE : OUTPUT_DEVICE;
+			CloseHandle(device);
+		} else {
+			cut_to_folder(full);
+			DWORD folder = GetFileAttributesW(full);
+			if (folder == INVALID_FILE_ATTRIBUTES || (folder & FILE_ATTRIBUTE_DIRECTORY) == 0)
+				kind = OUTPUT_CANNOT_OPEN;
+		}
+	} else if (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)) {
+		kind = OUTPUT_CANNOT_OPEN;
+	}
+	std::free(full);
+	return kind;
+}
+
+// Length of the folder part of a path, its last separator included.
+static size_t folder_length(const char *path)
+{
+	size_t n = std::strlen(path);
+	while (n > 0 && path[n - 1] != '\\' && path[n - 1] != '/' && path[n - 1] != ':')
+		n--;
+	return n;
+}
+
+FILE *create_beside(const char *target, char **temp)
+{
+	// A short name, whatever the length of the target's.
+	size_t n = folder_length(target);
+	*temp = static_cast<char *>(std::malloc(n + 40));
+	if (*temp == nullptr)
+		return nullptr;
+	for (unsigned attempt = 0; attempt < 100; attempt++) {
+		std::snprintf(*temp, n + 40, "%.*s.tarnwick-%lu-%u", int(n), target,
+			      static_cast<unsigned long>(GetCurrentProcessId()), attempt);
+		wchar_t *wide = wide_of(*temp);
+		int fd = wide != nullptr ? _wopen(wide, _O_CREAT | _O_EXCL | _O_WRONLY | _O_TEXT,
+						  _S_IREAD | _S_IWRITE)
+					 : -1;
+		std::free(wide);
+		FILE *stream = fd >= 0 ? _fdopen(fd, "wt") : nullptr;
+		if (stream != nullptr)
+			return stream;
+		if (fd >= 0) {
+			_close(fd);
+			remove_file(*temp);
+		}
+		if (errno != EEXIST)
+			break;
+	}
+	std::free(*temp);
+	*temp = nullptr;
+	return nullptr;
+}
+
+int replace_file(const char *temp, const char *target)
+{
+	wchar_t *from = wide_of(temp), *to = wide_of(target);
+	BOOL moved = from != nullptr && to != nullptr &&
+		     MoveFileExW(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+	std::free(from);
+	std::free(to);
+	return moved ? 0 : 1;
+}
+
+void remove_file(const char *name)
+{
+	wchar_t *wide = wide_of(name);
+	if (wide != nullptr)
+		_wremove(wide);
+	std::free(wide);
+}
