@@ -13,10 +13,15 @@
 // The full image: 65,533 bytes in cells 0 to 65,532.
 static image *full_image()
 {
-	image *img = image_alloc();
+	image *img = image_alloc(IMAGE_CELLS, ERASED_BYTE);
 	for (uint32_t i = 0; i < 65533; i++)
-		img->cells[i] = static_cast<image_cell>((i * 7 + 5) & 0xFF);
+		image_put(img, i, static_cast<uint8_t>(i * 7 + 5));
 	return img;
+}
+
+static image_output whole(const image *img)
+{
+	return image_output{img, 0, IMAGE_CELLS, 0, 0, nullptr};
 }
 
 // The image as Intel HEX text, written by the writer itself.
@@ -25,7 +30,8 @@ static std::string full_text(const image *img)
 	char *text = nullptr;
 	size_t length = 0;
 	FILE *out = open_memstream(&text, &length);
-	write_hex_image(out, img->cells, 0, IMAGE_CELLS);
+	const image_output o = whole(img);
+	write_hex(out, &o);
 	std::fclose(out);
 	std::string s(text, length);
 	std::free(text);
@@ -37,7 +43,7 @@ static void bm_load_hex_file(benchmark::State &state)
 	image *img = full_image();
 	std::string text = full_text(img);
 	static line_reader reader;
-	read_window w = {img->cells, 0, IMAGE_CELLS, IMAGE_CELLS, 1, MISFIT_MEMORY, 0, "full", nullptr, nullptr};
+	read_window w = {img, 0, 0, IMAGE_CELLS, 1, 0, 0, "full"};
 	for (auto _ : state) {
 		FILE *in = fmemopen(&text[0], text.size(), "r");
 		read_result r;
@@ -46,7 +52,7 @@ static void bm_load_hex_file(benchmark::State &state)
 		std::fclose(in);
 		if (status != READ_OK || r.highest != 65532)
 			state.SkipWithError("the image did not load");
-		benchmark::DoNotOptimize(img->cells[r.highest]);
+		benchmark::DoNotOptimize(img->bytes[r.highest]);
 	}
 	state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(text.size()));
 	image_free(img);
@@ -58,8 +64,9 @@ static void bm_write_hex_image(benchmark::State &state)
 	image *img = full_image();
 	size_t size = full_text(img).size();
 	FILE *sink = std::fopen("/dev/null", "w");
+	const image_output o = whole(img);
 	for (auto _ : state)
-		write_hex_image(sink, img->cells, 0, IMAGE_CELLS);
+		write_hex(sink, &o);
 	std::fclose(sink);
 	state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(size));
 	image_free(img);

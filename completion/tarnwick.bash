@@ -10,12 +10,12 @@
 # Every option, as tarnwick --help lists them: -c for "-c MHz", --fill= for
 # "--fill=HH", an option that takes its value behind "=".
 _tarnwick_options='-a -b -c -e -h -i -p -s -t --binary --eeprom-size= --extract --fill=
-	--help --info --json --map --verify --version'
+	--help --info --json --map --srec --verify --version'
 
 _tarnwick()
 {
 	local cur=${COMP_WORDS[COMP_CWORD]} prefix='' word long rest letter i o
-	local arg='' value='' ends='' mode='' short='' drop='' keep=''
+	local arg='' value='' ends='' mode='' short='' drop='' keep='' srec=''
 	COMPREPLY=()
 	for ((i = 1; i < ${#COMP_WORDS[@]}; i++)); do
 		word=${COMP_WORDS[i]}
@@ -42,6 +42,7 @@ _tarnwick()
 			[[ $long == *[[:space:]]* ]] && continue # ambiguous
 			case $long in
 			info | verify | extract) mode=$long ;;
+			srec) srec=1 ;;
 			esac
 			[[ $long == @(fill|eeprom-size) && $word != *=* ||
 				${COMP_WORDS[i + 1]} == = ]] && arg=$long
@@ -74,8 +75,8 @@ _tarnwick()
 	*)
 		if [[ $cur == -* ]]; then
 			case $mode in
-			info | extract) drop='-a -c -e -s' ;;
-			verify) drop=-a ;;
+			info | extract) drop='-a -c -e -s --srec' ;;
+			verify) drop='-a --srec' ;;
 			esac
 			# one mode a line; --json and --map only with a mode
 			if [[ $mode ]]; then
@@ -85,6 +86,7 @@ _tarnwick()
 			fi
 			[[ $short == *[aces]* ]] && drop+=' --extract --info'
 			[[ $short == *a* ]] && drop+=' --verify'
+			[[ $srec ]] && drop+=' --extract --info --verify'
 			for o in $_tarnwick_options; do
 				[[ " $drop " == *" $o "* ]] || keep+=" $o"
 			done

@@ -50,21 +50,25 @@ TEST_P(c_array_test, text)
 	const array_case &c = GetParam();
 	scoped_image img;
 	captured_output out;
-	put_bytes(img.cells(), 0, c.cells);
-	EXPECT_EQ(0, write_c_array(out.stream(), img.get(), c.count, c.array_name, 0xFF));
+	put_bytes(img.get(), 0, c.cells);
+	const image_output o = {img.get(), 0, c.count, 0, 0, c.array_name};
+	EXPECT_EQ(WRITE_OK, write_c_array(out.stream(), &o));
 	EXPECT_EQ(c.expected, out.text());
 }
 
 INSTANTIATE_TEST_SUITE_P(arrays, c_array_test, testing::ValuesIn(ARRAY_CASES), case_name());
 
-// An array longer than the image: the entries behind it are the byte beyond.
-TEST(c_array, entries_behind_the_image_are_the_byte_beyond)
+// An array of a chip beyond 64 KiB: a cell without a byte is the image's
+// empty byte there too.
+TEST(c_array, empty_cells_beyond_64_KiB_are_the_empty_byte)
 {
-	scoped_image img;
+	scoped_image img(IMAGE_CELLS + 17, 0x5A);
+	image_put(img.get(), IMAGE_CELLS - 1, 0xFF);
 	captured_output out;
-	write_c_array(out.stream(), img.get(), IMAGE_CELLS + 17, "big", 0x5A);
+	const image_output o = {img.get(), 0, IMAGE_CELLS + 17, 0, 0, "big"};
+	write_c_array(out.stream(), &o);
 	std::string text = out.text();
-	EXPECT_EQ("0xff, \n0x5a, ", text.substr(text.find("0x5a") - 7, 13));
+	EXPECT_EQ("0xff, \n0x5a, ", text.substr(text.find("0xff"), 13));
 	EXPECT_EQ("0x5a, \n0x5a\n};\n", text.substr(text.size() - 15));
 }
 
@@ -73,9 +77,10 @@ TEST(c_array, default_size_has_256_full_lines)
 {
 	scoped_image img;
 	for (uint32_t i = 0; i < 4096; i++)
-		img.cells()[i] = int(i & 0xFF);
+		image_put(img.get(), i, uint8_t(i));
 	captured_output out;
-	write_c_array(out.stream(), img.get(), 4096, "image", 0xFF);
+	const image_output o = {img.get(), 0, 4096, 0, 0, "image"};
+	write_c_array(out.stream(), &o);
 	std::string text = out.text();
 	std::vector<std::string> lines;
 	size_t start = 0;

@@ -40,7 +40,12 @@ std::string padded(const std::string &record, size_t width)
 const std::string BAD = "ERROR: Invalid Intel hex format on line ";
 const std::string BAD_S = "ERROR: Invalid S-record format on line ";
 const std::string SUM = "ERROR: Checksum error on line ";
-const std::string NO_FIT = "ERROR: Hex file contents does not fit into available memory";
+// A byte outside the window, which the reader leaves to its caller to
+// report: where it lies, as the test writes it.
+std::string outside(const char *address, int line)
+{
+	return std::string("outside ") + address + " on line " + std::to_string(line);
+}
 const std::vector<std::pair<uint32_t, int>> BYTES_020000 = {{0, 2}, {1, 0}, {2, 0}};
 
 // Intel HEX: each record type and each malformed field; every rule of the
@@ -63,14 +68,19 @@ const read_case READ_CASES[] = {
 	{"linear address 0 resets the base", read_hex, ":020000020100FB\n:020000040000FA\n:01000000AA55",
 	 READ_OK, {{0, 0xAA}}, ""},
 	{"data beyond linear base", read_hex, ":020000040001F9\n:01000000AA55", READ_DOES_NOT_FIT, {},
-	 NO_FIT},
-	{"no wrap at top base", read_hex, ":02000004FFFFFC\n:0100FF00AA56", READ_DOES_NOT_FIT, {}, NO_FIT},
+	 outside("10000", 2)},
+	{"no wrap at top base", read_hex, ":02000004FFFFFC\n:0100FF00AA56", READ_DOES_NOT_FIT, {},
+	 outside("FFFF00FF", 2)},
+	{"record past FFFFFFFFh", read_hex, ":02000004FFFFFC\n:02FFFF00AABB9B", READ_DOES_NOT_FIT, {},
+	 outside("100000000", 2)},
 	{"start segment", read_hex, ":0400000312345678E5", READ_OK, {}, ""},
 	{"start linear", read_hex, ":0400000512345678E3", READ_OK, {}, ""},
-	{"straddles the window", read_hex, ":02FFFF00AABB9B", READ_DOES_NOT_FIT, {{0xFFFF, 0xAA}}, NO_FIT},
+	{"straddles the window", read_hex, ":02FFFF00AABB9B", READ_DOES_NOT_FIT, {{0xFFFF, 0xAA}},
+	 outside("10000", 1)},
 	{"misfit ends before checksum", read_hex, ":02FFFF00AABB", READ_DOES_NOT_FIT, {{0xFFFF, 0xAA}},
-	 NO_FIT},
-	{"window below the image", read_hex, ":020FFF00AABB8B", READ_DOES_NOT_FIT, {{0xFFF, 0xAA}}, NO_FIT,
+	 outside("10000", 1)},
+	{"window below the image", read_hex, ":020FFF00AABB8B", READ_DOES_NOT_FIT, {{0xFFF, 0xAA}},
+	 outside("1000", 1),
 	 1, 0x1000},
 	{"unknown type", read_hex, ":00000006FA", READ_BAD_FORMAT, {}, BAD + "1\n"},
 	{"empty line", read_hex, "\n", READ_BAD_FORMAT, {}, BAD + "1\n"},
@@ -91,7 +101,9 @@ const read_case READ_CASES[] = {
 	{"data after end record", read_hex, ":00000001FF\n:0100200011CE\n", READ_OK, {{0x20, 0x11}}, ""},
 	{"trailing empty line", read_hex, ":00000001FF\n\n", READ_BAD_FORMAT, {}, BAD + "2\n"},
 	{"checksum then misfit", read_hex, ":0100000011EF\n:0110000022CD\n", READ_DOES_NOT_FIT,
-	 {{0, 0x11}}, SUM + "1\n" + NO_FIT, 1, 0x1000},
+	 {{0, 0x11}}, SUM + "1\n" + outside("1000", 2), 1, 0x1000},
+	{"bad prefix digit on a later line", read_hex, ":00000001FF\n:03000G00020000FB\n",
+	 READ_BAD_FORMAT, {}, BAD + "2\n"},
 	{"999 characters then newline", read_hex, padded(":00000001FF", 999) + "\n",
 	 READ_BAD_FORMAT, {}, BAD + "2\n"},
 	{"998 characters then newline", read_hex, padded(":00000001FF", 998) + "\n", READ_OK, {}, ""},
@@ -145,7 +157,13 @@ const read_case READ_CASES[] = {
 	{"S-record checksum ignored", read_srec, "S1060000020000F8\n", READ_OK, BYTES_020000, "", 0},
 	{"x in S-record data", read_srec, "S1060000020x00F7", READ_BAD_FORMAT, {{0, 2}}, BAD_S + "1\n"},
 	{"S1 straddles the window", read_srec, "S105FFFFAABB97", READ_DOES_NOT_FIT, {{0xFFFF, 0xAA}},
-	 NO_FIT},
+	 outside("10000", 1)},
+	{"S3 past FFFFFFFFh", read_srec, "S307FFFFFFFF0102F9", READ_DOES_NOT_FIT, {},
+	 outside("100000000", 1)},
+	{"x in S-record data beyond the window", read_srec, "S2060100000x00F5", READ_BAD_FORMAT, {},
+	 BAD_S + "1\n"},
+	{"S0 header holding a 00 byte", read_srec, "S00600004800525F\nS10400105596\n", READ_OK,
+	 {{0x10, 0x55}}, ""},
 	{"S-record lone CR line ends", read_srec, "S1060000020000F7\rS10400105596\r", READ_OK,
 	 {{0, 2}, {1, 0}, {2, 0}, {0x10, 0x55}}, ""},
 	{"S-record Ctrl-Z ends the file", read_srec, "S10400105596\n\x1AS4", READ_OK, {{0x10, 0x55}}, ""},
@@ -159,17 +177,21 @@ TEST_P(read_test, status_messages_and_cells)
 {
 	const read_case &c = GetParam();
 	scoped_image img;
-	read_window w = {img.cells(), 0, c.size, c.size, c.verify, MISFIT_MEMORY, 0, "f", nullptr, nullptr};
+	read_window w = {img.get(), 0, 0, c.size, c.verify, 0, 0, "f"};
 	read_result r;
 	testing::internal::CaptureStderr();
 	EXPECT_EQ(c.status, read_text(c.read, c.text, w, &r));
-	EXPECT_EQ(c.messages, testing::internal::GetCapturedStderr());
+	std::string messages = testing::internal::GetCapturedStderr();
+	char where[64];
+	std::snprintf(where, sizeof where, "outside %llX on line %lld", (unsigned long long)r.outside,
+		      (long long)r.outside_line);
+	EXPECT_EQ(c.messages, messages + (c.status == READ_DOES_NOT_FIT ? where : ""));
 	size_t used = 0;
-	for (uint32_t i = 0; i < IMAGE_CELLS; i++)
-		used += img.cells()[i] != EMPTY_CELL;
+	for (uint32_t i = 0; i < IMAGE_CELLS + SPARE_CELLS; i++)
+		used += image_holds(img.get(), i);
 	EXPECT_EQ(c.stored.size(), used);
 	for (const auto &cell : c.stored)
-		EXPECT_EQ(cell.second, img.cells()[cell.first]) << cell.first;
+		EXPECT_EQ(cell.second, img.cell(cell.first)) << cell.first;
 	EXPECT_EQ(c.stored.empty() ? NO_ADDRESS : c.stored.front().first, r.lowest);
 	EXPECT_EQ(c.stored.empty() ? 0 : c.stored.back().first, r.highest);
 }
@@ -192,19 +214,19 @@ TEST(hex_read_byte, reads_exactly_the_digit_pairs)
 TEST(read_hex, base_resets_for_each_file)
 {
 	scoped_image img;
-	read_window w = {img.cells(), 0, IMAGE_CELLS, IMAGE_CELLS, 1, MISFIT_MEMORY, 0, "f", nullptr, nullptr};
+	read_window w = {img.get(), 0, 0, IMAGE_CELLS, 1, 0, 0, "f"};
 	read_result r;
 	EXPECT_EQ(READ_OK, read_text(read_hex, ":01000000AA55\n:020000020100FB\n:01000000BB44\n", w, &r));
 	EXPECT_EQ(READ_OK, read_text(read_hex, ":01000100CC32\n", w, &r));
-	EXPECT_EQ(0xAA, img.cells()[0]);
-	EXPECT_EQ(0xBB, img.cells()[0x1000]);
-	EXPECT_EQ(0xCC, img.cells()[1]);
+	EXPECT_EQ(0xAA, img.cell(0));
+	EXPECT_EQ(0xBB, img.cell(0x1000));
+	EXPECT_EQ(0xCC, img.cell(1));
 }
 
 TEST(read_hex, read_error_is_reported_by_name)
 {
 	scoped_image img;
-	read_window w = {img.cells(), 0, IMAGE_CELLS, IMAGE_CELLS, 1, MISFIT_MEMORY, 0, ".", nullptr, nullptr};
+	read_window w = {img.get(), 0, 0, IMAGE_CELLS, 1, 0, 0, "."};
 	read_result r;
 	FILE *dir = std::fopen(".", "r");
 	ASSERT_NE(nullptr, dir);

@@ -13,6 +13,7 @@
 #include "cli/driver.h"
 #include "forms/hex_write.h"
 #include "failing_memory.h"
+#include "test_support.h"
 #include "info_model.h"
 
 namespace {
@@ -45,10 +46,13 @@ std::vector<int> random_bytes(std::mt19937 &random, int span, int count)
 	return bytes;
 }
 
-void write_hex(const std::string &path, const std::vector<int> &bytes)
+void write_hex_file(const std::string &path, const std::vector<int> &bytes)
 {
+	scoped_image img;
+	put_bytes(img.get(), 0, bytes);
 	FILE *f = std::fopen(path.c_str(), "w");
-	write_hex_image(f, bytes.data(), 0, static_cast<uint32_t>(bytes.size()));
+	const image_output o = {img.get(), 0, static_cast<uint32_t>(bytes.size()), 0, 0, nullptr};
+	write_hex(f, &o);
 	std::fclose(f);
 }
 
@@ -82,10 +86,10 @@ TEST(info_property, images_read_back_as_written)
 			convert.push_back("-s");
 		if (random() % 3 == 0) {
 			w.expert = random_bytes(random, 1 + random() % 0xFB, 8);
-			write_hex(expert, w.expert);
+			write_hex_file(expert, w.expert);
 			convert.insert(convert.end(), {"-e", expert});
 		}
-		write_hex(in, w.program);
+		write_hex_file(in, w.program);
 		convert.insert(convert.end(), shape.begin(), shape.end());
 		std::string out;
 		ASSERT_EQ(0, run(convert, &out)) << out;

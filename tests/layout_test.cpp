@@ -45,15 +45,13 @@ TEST_P(header_test, header_cells)
 {
 	const header_case &c = GetParam();
 	scoped_image img;
-	img.cells()[2] = 0x5A;
-	header_offset = c.offset;
+	image_put(img.get(), 2, 0x5A);
 	image_layout l = c.length_header ? image_layout{1, 2, 2, c.highest + 3}
 					 : image_layout{0, 3, c.offset, c.offset + c.highest + 1};
-	EXPECT_EQ(0, build_boot_image(img.get(), c.crystal_code, c.slow_clock, &l));
-	header_offset = 3;
-	EXPECT_EQ(c.cell0, img.cells()[0]);
-	EXPECT_EQ(c.cell1, img.cells()[1]);
-	EXPECT_EQ(c.cell2, img.cells()[2]);
+	build_boot_image(img.get(), c.crystal_code, c.slow_clock, &l);
+	EXPECT_EQ(c.cell0, img.cell(0));
+	EXPECT_EQ(c.cell1, img.cell(1));
+	EXPECT_EQ(c.cell2, img.cell(2));
 }
 
 INSTANTIATE_TEST_SUITE_P(headers, header_test, testing::ValuesIn(HEADER_CASES));
@@ -61,29 +59,25 @@ INSTANTIATE_TEST_SUITE_P(headers, header_test, testing::ValuesIn(HEADER_CASES));
 TEST(build_boot_image, leaves_the_contents_in_place)
 {
 	scoped_image img;
-	put_bytes(img.cells(), 3, {0x10, 0x11, EMPTY_CELL, 0x13, 0x14, 0x15});
-	img.cells()[65535] = 0x77;
-	header_offset = 5;
+	put_bytes(img.get(), 3, {0x10, 0x11, -1, 0x13, 0x14, 0x15});
+	image_put(img.get(), 65535, 0x77);
 	image_layout l = {0, 3, 5, 65536};
 	build_boot_image(img.get(), 3, 0, &l);
-	header_offset = 3;
-	const int expected[] = {0x0B, 5, 0xFF, 0x10, 0x11, EMPTY_CELL, 0x13, 0x14, 0x15, EMPTY_CELL};
-	for (int i = 0; i < 10; i++)
-		EXPECT_EQ(expected[i], img.cells()[i]) << i;
-	EXPECT_EQ(0x77, img.cells()[65535]);
+	const int expected[] = {0x0B, 5, 0xFF, 0x10, 0x11, -1, 0x13, 0x14, 0x15, -1};
+	for (uint32_t i = 0; i < 10; i++)
+		EXPECT_EQ(expected[i], img.cell(i)) << i;
+	EXPECT_EQ(0x77, img.cell(65535));
 }
 
 TEST(build_boot_image, length_header_takes_two_cells)
 {
 	scoped_image img;
-	put_bytes(img.cells(), 2, {0x21, 0x22, 0x23});
-	header_offset = 9;
+	put_bytes(img.get(), 2, {0x21, 0x22, 0x23});
 	image_layout l = {1, 2, 2, 5};
 	build_boot_image(img.get(), 3, 0, &l);
-	header_offset = 3;
-	const int expected[] = {3, 0, 0x21, 0x22, 0x23, EMPTY_CELL};
-	for (int i = 0; i < 6; i++)
-		EXPECT_EQ(expected[i], img.cells()[i]) << i;
+	const int expected[] = {3, 0, 0x21, 0x22, 0x23, -1};
+	for (uint32_t i = 0; i < 6; i++)
+		EXPECT_EQ(expected[i], img.cell(i)) << i;
 }
 
 } // namespace

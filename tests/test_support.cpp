@@ -40,8 +40,9 @@ int read_text(file_reader read, const std::string &text, const read_window &w, r
 	return status;
 }
 
-void put_bytes(image_cell *cells, uint32_t first, const std::vector<int> &bytes)
+void put_bytes(image *img, uint32_t first, const std::vector<int> &bytes)
 {
 	for (size_t i = 0; i < bytes.size(); i++)
-		cells[first + i] = bytes[i];
+		if (bytes[i] >= 0)
+			image_put(img, first + uint32_t(i), uint8_t(bytes[i]));
 }

@@ -26,13 +26,15 @@ private:
 	size_t size_ = 0;
 };
 
-// A heap image with every cell empty, freed when it goes out of scope.
+// A heap image of IMAGE_CELLS cells (or size), every cell empty and holding
+// empty, freed when it goes out of scope.
 class scoped_image {
 public:
-	scoped_image() : img_(image_alloc()) {}
+	explicit scoped_image(uint32_t size = IMAGE_CELLS, uint8_t empty = ERASED_BYTE)
+		: img_(image_alloc(size, empty)) {}
 	~scoped_image() { image_free(img_); }
 	image *get() { return img_; }
-	image_cell *cells() { return img_->cells; }
+	int cell(uint32_t i) const { return image_cell(img_, i); }
 
 private:
 	image *img_;
@@ -42,7 +44,8 @@ private:
 // telling the form; returns the reader's status.
 int read_text(file_reader read, const std::string &text, const read_window &w, read_result *r);
 
-// Stores bytes into consecutive cells from first on.
-void put_bytes(image_cell *cells, uint32_t first, const std::vector<int> &bytes);
+// Stores bytes into consecutive cells from first on; -1 leaves a cell as it
+// is.
+void put_bytes(image *img, uint32_t first, const std::vector<int> &bytes);
 
 #endif

@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "forms/hex_digits.h"
+#include "image/image.h"
 
 int parse_decimal(const char *text)
 {
@@ -82,7 +83,7 @@ uint32_t parse_eeprom_size(const char *text)
 {
 	uint64_t value = 0;
 	const char *p = text;
-	for (; *p >= '0' && *p <= '9' && value <= MAX_EEPROM_SIZE; p++)
+	for (; *p >= '0' && *p <= '9' && value <= MAX_CHIP_CELLS; p++)
 		value = value * 10 + uint64_t(*p - '0');
 	if (p == text)
 		return 0;
@@ -90,5 +91,5 @@ uint32_t parse_eeprom_size(const char *text)
 		value *= 1024;
 		p++;
 	}
-	return *p == '\0' && value >= 1 && value <= MAX_EEPROM_SIZE ? uint32_t(value) : 0;
+	return *p == '\0' && value >= 1 && value <= MAX_CHIP_CELLS ? uint32_t(value) : 0;
 }

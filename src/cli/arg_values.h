@@ -25,12 +25,9 @@ bool is_plain_address(const char *text);
 // or -1 for any other text.
 int parse_fill_byte(const char *text);
 
-// The largest EEPROM that --eeprom-size takes: 16 MiB.
-constexpr uint32_t MAX_EEPROM_SIZE = 16u * 1024 * 1024;
-
 // Reads an EEPROM size in bytes: decimal digits alone, or followed by K or
-// k for 1024 bytes ("32768", "32K"), of 1 to MAX_EEPROM_SIZE bytes. Returns
-// the size, or 0 for any other text.
+// k for 1024 bytes ("32768", "32K"), of 1 to MAX_CHIP_CELLS bytes (the
+// largest chip). Returns the size, or 0 for any other text.
 uint32_t parse_eeprom_size(const char *text);
 
 #endif

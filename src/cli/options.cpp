@@ -22,10 +22,14 @@ const option_row OPTION_TABLE[] = {
 	{'e', nullptr, 1, IN_CONVERT | IN_VERIFY, "-e file",
 	 "expert mode: load the data in file (Intel HEX or S-record)\nahead of the program"},
 	{'b', nullptr, 1, IN_EVERY_MODE, "-b address",
-	 "hexadecimal address of cell 0 in the Intel HEX output"},
+	 "hexadecimal address of cell 0 in the Intel HEX or S-record\noutput, and in an image "
+	 "read back"},
 	{'a', nullptr, 1, IN_CONVERT, "-a name", "write the image as a C array called name"},
 	{OPTION_BINARY, "binary", 0, IN_EVERY_MODE, "--binary",
-	 "write the image as raw bytes, one for each cell of the\nprogram memory"},
+	 "write the image as raw bytes, one for each cell of the\nprogram memory (of the EEPROM "
+	 "with --eeprom-size); with\n--info, --verify and --extract, read it as raw bytes"},
+	{OPTION_SREC, "srec", 0, IN_CONVERT, "--srec",
+	 "write the image as S-records (S1, S2 or S3, as its addresses\nneed) instead of Intel HEX"},
 	{OPTION_FILL, "fill", 1, IN_EVERY_MODE, "--fill=HH",
 	 "give every cell of the program memory that holds no byte the\nhexadecimal value HH "
 	 "(FF by default with --binary)"},
@@ -105,7 +109,7 @@ static void set_defaults(run_options *opts)
 	opts->verify_checksums = 1;
 	opts->program_size = DEFAULT_PROGRAM_SIZE;
 	opts->crystal_code = DEFAULT_CRYSTAL_CODE;
-	opts->image_form = FORM_HEX;
+	opts->image_form = FORM_INTEL_HEX;
 	opts->fill_byte = NO_FILL;
 }
 
@@ -189,6 +193,7 @@ static int apply_option(run_options *opts, int code, const char *arg)
 	case 's': opts->slow_clock = 1; break;
 	case 't': opts->length_header = 1; break;
 	case OPTION_BINARY: opts->image_form = FORM_RAW; break;
+	case OPTION_SREC: opts->image_form = FORM_SREC; break;
 	case OPTION_EEPROM_SIZE: return set_eeprom_size(opts, arg);
 	case OPTION_EXTRACT: return set_mode(opts, MODE_EXTRACT);
 	case OPTION_FILL: return set_fill_byte(opts, arg);
@@ -273,13 +278,6 @@ static int check_mode_options(const run_options *opts, const int *given)
 	return SCAN_CONTINUE;
 }
 
-int fill_for(int mode, int image_form, int fill_byte)
-{
-	if (fill_byte != NO_FILL)
-		return fill_byte;
-	return image_form == FORM_RAW || mode == MODE_VERIFY ? ERASED_BYTE : NO_FILL;
-}
-
 int scan_options(int argc, char **argv, run_options *opts)
 {
 	getopt_tables t;
@@ -302,8 +300,7 @@ int scan_options(int argc, char **argv, run_options *opts)
 	if (check_needs_mode(opts, given) != SCAN_CONTINUE ||
 	    take_names(opts, argv + optind, argc - optind) != SCAN_CONTINUE)
 		return SCAN_ERROR;
-	opts->fill = fill_for(opts->mode, opts->image_form, opts->fill_byte);
-	opts->chip_fill = static_cast<uint8_t>(opts->fill != NO_FILL ? opts->fill : ERASED_BYTE);
+	plan_run(opts);
 	return check_mode_options(opts, given);
 }
 

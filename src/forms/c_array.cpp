@@ -1,4 +1,4 @@
-// The C array export: the image as the initialiser of a C byte array.
+// The C array writer: the image as the initialiser of a C byte array.
 #include "forms/c_array.h"
 
 #include <cstring>
@@ -32,44 +32,31 @@ struct c_entry_table {
 
 static constexpr c_entry_table C_ENTRIES{};
 
-// Appends the entry for one cell, with ", " behind it; an empty cell reads
-// as 0xff.
-static char *put_entry(char *p, image_cell cell)
+// Appends the entries of n bytes, one line of them, and the line end; the
+// last entry of the array has no separator.
+static char *put_line(char *p, const uint8_t *bytes, uint32_t n, bool last)
 {
-	uint32_t value = cell == EMPTY_CELL ? 0xFF : static_cast<uint32_t>(cell) & 0xFF;
-	std::memcpy(p, C_ENTRIES.text[value], ENTRY_TEXT);
-	return p + ENTRY_TEXT;
-}
-
-// Appends the entries of cells[first .. first + n), one line of them, and
-// the line end; the last entry of the array has no separator.
-static char *put_line(char *p, const image_cell *cells, uint32_t n, bool last)
-{
-	for (uint32_t k = 0; k < n; k++)
-		p = put_entry(p, cells[k]);
+	for (uint32_t k = 0; k < n; k++, p += ENTRY_TEXT)
+		std::memcpy(p, C_ENTRIES.text[bytes[k]], ENTRY_TEXT);
 	if (last)
 		p -= 2;
 	*p++ = '\n';
 	return p;
 }
 
-int write_c_array(FILE *out, const image *img, uint32_t count, const char *array_name,
-		  uint8_t beyond)
+int write_c_array(FILE *out, const image_output *o)
 {
 	char text[ARRAY_BUFFER_LINES * (ENTRIES_PER_LINE * ENTRY_TEXT + 1)];
 	char *p = text;
-	// A line of cells behind the image; IMAGE_CELLS is a multiple of the
-	// entries on a line.
-	image_cell filler[ENTRIES_PER_LINE];
-	for (image_cell &cell : filler)
-		cell = beyond;
+	uint32_t count = o->end - o->first;
+	const uint8_t *bytes = chip_bytes(o->img, o->first);
 
 	std::fputs("flash unsigned char ", out);
-	std::fputs(array_name, out);
+	std::fputs(o->name, out);
 	std::fprintf(out, "[%u]=\n{\n", static_cast<unsigned>(count));
 	for (uint32_t k = 0; k < count; k += ENTRIES_PER_LINE) {
 		uint32_t n = count - k < ENTRIES_PER_LINE ? count - k : ENTRIES_PER_LINE;
-		p = put_line(p, k < IMAGE_CELLS ? img->cells + k : filler, n, k + n == count);
+		p = put_line(p, bytes + k, n, k + n == count);
 		if (p + ENTRIES_PER_LINE * ENTRY_TEXT + 1 > text + sizeof text) {
 			std::fwrite(text, 1, static_cast<size_t>(p - text), out);
 			p = text;
@@ -77,5 +64,5 @@ int write_c_array(FILE *out, const image *img, uint32_t count, const char *array
 	}
 	std::fwrite(text, 1, static_cast<size_t>(p - text), out);
 	std::fputs("};\n", out);
-	return 0;
+	return WRITE_OK;
 }

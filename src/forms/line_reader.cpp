@@ -38,6 +38,16 @@ const char *line_reader_window(line_reader *reader, size_t *length)
 	return reader->buffer + reader->start;
 }
 
+const char *line_reader_bytes(line_reader *reader, size_t *length)
+{
+	if (reader->end == reader->start && !reader->at_end)
+		refill(reader);
+	*length = reader->end - reader->start;
+	if (*length == 0 || reader->failed)
+		return nullptr;
+	return reader->buffer + reader->start;
+}
+
 size_t line_piece_end(const char *window, size_t length, const char *from)
 {
 	const char *end = window + length;

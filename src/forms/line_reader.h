@@ -36,6 +36,11 @@ void line_reader_init(line_reader *reader, FILE *stream);
 // reader->failed.
 const char *line_reader_window(line_reader *reader, size_t *length);
 
+// Returns every unread byte that the reader holds, reading more when it
+// holds none, with their number in *length; null at the end of the stream
+// and after a read error, as line_reader_window. For bytes without lines.
+const char *line_reader_bytes(line_reader *reader, size_t *length);
+
 // Length of the piece at the start of a window of the given length, whose
 // record has begun before `from`: its line end is the first line feed or
 // run of carriage returns from `from` on (the piece holds no line feed

@@ -8,7 +8,8 @@
 #include "image/image.h"
 
 // Results of a read, and of one record; 0 is success. A reader has
-// reported every failure itself by the time it returns.
+// reported every failure itself by the time it returns, but a byte outside
+// the window, which its caller reports from the result.
 enum {
 	READ_OK = 0,
 	READ_CHECKSUM_ERROR = 1, // a record's checksum does not match
@@ -19,51 +20,48 @@ enum {
 	READ_NO_DATA = 6,        // the file stores no byte
 };
 
-// How a byte outside the window is reported.
-enum {
-	MISFIT_MEMORY = 0,   // "Hex file contents does not fit into available memory", no line feed
-	MISFIT_MEMORY_LINE,  // the same with a line feed
-	MISFIT_ADDRESS,      // the address, its line and the window's addresses; a file
-			     // without lines, as longer than the window
-	MISFIT_CHIP,         // a file without lines, by its length and the window's size
-};
-
-// A window of cells: the byte at address first + i belongs to cell i, for
-// i below size; first + size is at most 2^32. Cells below held (at most
-// size) are kept: cells[i] receives the byte. The byte of a cell from held
-// on is handed to beyond(beyond_state, i, byte) instead (beyond is needed
-// only when held is below size). The file's name is for the messages that
-// have no line to name.
+// A window of cells of an image: the byte at address first + i belongs to
+// image cell cell + i, for i below size; first + size is at most 2^32, and
+// cell + size at most the image's cells with the spare ones. A reader
+// writes every byte of its window into the image, a later byte of a cell
+// over an earlier one. The file's name is for the messages that have no
+// line to name.
 struct read_window {
-	image_cell *cells;
+	image *img;
+	uint32_t cell;
 	uint64_t first;
 	uint32_t size;
-	uint32_t held;
 	int verify_checksums; // 1: a checksum mismatch is reported and fails the read
-	int misfit;           // MISFIT_
 	int probe;            // 1: store and report nothing, and read on over bytes outside
+	int measure;          // 1: a file without lines that is longer than the window is read
+			      // to its end, to tell its whole length
 	const char *name;
-	void (*beyond)(void *state, uint32_t cell, uint8_t byte);
-	void *beyond_state;
 };
 
 // What a read found: the lowest and highest address of a byte that it read
-// into the window, kept or not (a probe: of any data byte); lowest is
-// NO_ADDRESS and highest 0 when none.
+// into the window (a probe: of any data byte); lowest is NO_ADDRESS and
+// highest 0 when none. After READ_DOES_NOT_FIT, outside is the address of
+// the first byte outside the window, or the last address of a record that
+// runs past FFFFFFFFh (above FFFFFFFFh, then), on line outside_line; for a
+// file without lines, outside_line is 0 and outside its length (with
+// measure, its whole length).
 struct read_result {
 	uint64_t lowest;
 	uint64_t highest;
+	uint64_t outside;
+	int64_t outside_line;
 };
 
 constexpr uint64_t NO_ADDRESS = UINT64_MAX;
 
 // A reader: reads the file that `in` reads to its end into the window, the
-// byte at address a into cells[a - first], and reports each failure through
-// the error sink. Checksum mismatches are reported and fail the read only
-// with verify_checksums, and reading goes on past them; a byte outside the
-// window, a malformed line or a read error ends the read. A probe stores
-// nothing and prints nothing, notes the lowest address of every data byte,
-// and ends at the first malformed line.
+// byte at address a into image cell cell + a - first, and reports each
+// failure but a byte outside the window through the error sink. Checksum
+// mismatches are reported and fail the read only with verify_checksums,
+// and reading goes on past them; a byte outside the window, a malformed
+// line or a read error ends the read. A probe stores nothing and prints
+// nothing, notes the lowest address of every data byte, and ends at the
+// first malformed line.
 typedef int (*file_reader)(line_reader *in, const read_window *w, read_result *r);
 
 // Starts a result that holds no address.
@@ -78,9 +76,10 @@ inline void read_result_note(read_result *r, uint64_t first, uint64_t last)
 		r->highest = last;
 }
 
-// Reports a data byte at address outside the window, on line line_number
-// (0: a file without lines), and returns 1 when reading must stop; a probe
-// notes the address and reads on.
+// Notes a data byte at address outside the window, on line line_number (0:
+// a file without lines, whose length address is), and returns 1 when
+// reading must stop; a probe notes the address as a data byte's and reads
+// on.
 int window_misfit(const read_window *w, read_result *r, int64_t line_number, uint64_t address);
 
 // Reports a checksum mismatch on a line when the window verifies checksums,

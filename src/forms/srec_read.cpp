@@ -74,7 +74,7 @@ static bool check_line(const text_record *rec, const srec_prefix *s, const read_
 		return false;
 	int64_t first = int64_t(s->address) - int64_t(w->first);
 	bool decoded_later = s->type >= 1 && s->type <= 3 && first >= 0 &&
-			     first + int64_t(s->data) <= int64_t(w->held);
+			     first + int64_t(s->data) <= int64_t(w->size);
 	for (const char *q = rec->pos; !decoded_later && q < p; q += 2)
 		if (hex_pair_value(q) < 0)
 			return false;
@@ -94,9 +94,9 @@ static int check_record_count(const srec_file *f, const srec_prefix *s, int64_t 
 	if ((f->data_records & mask) == s->address)
 		return READ_OK;
 	if (!f->w->probe)
-		diag_error("Record count on line %" PRId64 " says %" PRIu64
-			   ", but %" PRIu32 " data records come before it",
-			   line_number, s->address, f->data_records);
+		diag_error("Record count on line %" PRId64 " says %" PRIu64 ", but %" PRIu32 " %s before it",
+			   line_number, s->address, f->data_records,
+			   count_word(f->data_records, "data record comes", "data records come"));
 	return READ_BAD_COUNT;
 }
 

@@ -22,23 +22,22 @@ bool skip_bytes(text_record *rec, uint32_t count)
 
 // The bytes one at a time, up to the first that is malformed, missing or
 // outside.
-int store_data_checked(text_record *rec, const read_window *w, read_result *r,
-			      int64_t first, uint32_t count, uint64_t *outside)
+int store_data_checked(text_record *rec, const read_window *w, read_result *r, uint64_t address,
+		       uint32_t count, uint64_t *outside)
 {
+	int64_t first = int64_t(address) - int64_t(w->first);
 	for (uint32_t i = 0; i < count; i++) {
 		uint32_t byte;
 		if (!read_byte(rec, &byte))
 			return READ_BAD_FORMAT;
 		int64_t cell = first + i;
 		if (cell < 0 || cell >= int64_t(w->size)) {
-			*outside = uint64_t(cell + int64_t(w->first));
+			uint64_t last = address + count - 1;
+			*outside = last > 0xFFFFFFFFu && !w->probe ? last : address + i;
 			return READ_DOES_NOT_FIT;
 		}
-		if (cell < int64_t(w->held))
-			w->cells[cell] = static_cast<image_cell>(byte);
-		else
-			w->beyond(w->beyond_state, uint32_t(cell), uint8_t(byte));
-		read_result_note(r, uint64_t(cell) + w->first, uint64_t(cell) + w->first);
+		image_put(w->img, w->cell + uint32_t(cell), uint8_t(byte));
+		read_result_note(r, address + i, address + i);
 	}
 	return READ_OK;
 }

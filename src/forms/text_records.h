@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 #include "forms/hex_digits.h"
 #include "forms/line_reader.h"
@@ -55,20 +56,19 @@ inline bool read_byte(text_record *rec, uint32_t *value)
 // Reads and sums count byte fields that store nothing.
 bool skip_bytes(text_record *rec, uint32_t count);
 
-// Decodes count byte fields at p into cell[0 ..] and adds them to *sum;
-// false at the first malformed one. Called with a constant count for the
-// common 16-byte record, where the loop unrolls.
-TEXT_RECORDS_INLINE bool decode_bytes(const char *p, uint32_t count, image_cell *cell,
-				      uint32_t *sum)
+// Decodes count byte fields at p into bytes[0 ..] and adds them to *sum;
+// false when one of them is malformed, *sum then unchanged. Called with a
+// constant count for the common 16-byte record, where the loop unrolls.
+TEXT_RECORDS_INLINE bool decode_bytes(const char *p, uint32_t count, uint8_t *bytes, uint32_t *sum)
 {
 	uint32_t total = 0;
 #pragma GCC unroll 16
 	for (uint32_t i = 0; i < count; i++, p += 2) {
-		uint32_t byte;
-		if (!hex_read_byte(p, &byte))
+		int value = hex_pair_value(p);
+		if (value < 0)
 			return false;
-		cell[i] = static_cast<image_cell>(byte);
-		total += byte;
+		bytes[i] = static_cast<uint8_t>(value);
+		total += static_cast<uint32_t>(value);
 	}
 	*sum += total;
 	return true;
@@ -76,12 +76,13 @@ TEXT_RECORDS_INLINE bool decode_bytes(const char *p, uint32_t count, image_cell 
 
 // Stores the record's count data bytes, the first at address, into the
 // window. A record that the line holds whole and that lies within the
-// window takes the fast way; any other, the careful one (store_data_checked,
-// from the window's cell first on), which stops where the record goes
-// wrong: READ_BAD_FORMAT at a malformed or missing byte, READ_DOES_NOT_FIT
-// with the byte's address in *outside at one outside the window. Bytes
-// before the failure stay stored.
-int store_data_checked(text_record *rec, const read_window *w, read_result *r, int64_t first,
+// window takes the fast way: decoded whole, then stored; any other the
+// careful one (store_data_checked, from the window's cell first on), which
+// stops where the record goes wrong: READ_BAD_FORMAT at a malformed or
+// missing byte, READ_DOES_NOT_FIT with the byte's address in *outside at
+// one outside the window (the record's last address when it runs past
+// FFFFFFFFh). Bytes before the failure stay stored.
+int store_data_checked(text_record *rec, const read_window *w, read_result *r, uint64_t address,
 		       uint32_t count, uint64_t *outside);
 
 TEXT_RECORDS_INLINE int store_data(text_record *rec, const read_window *w, read_result *r,
@@ -89,17 +90,23 @@ TEXT_RECORDS_INLINE int store_data(text_record *rec, const read_window *w, read_
 {
 	int64_t first = int64_t(address) - int64_t(w->first);
 	bool complete = rec->end - rec->pos >= 2 * int64_t(count) + 2;
-	if (complete && count > 0 && first >= 0 && first + count <= w->held) {
-		image_cell *cell = w->cells + first;
-		bool stored = count == 16 ? decode_bytes(rec->pos, 16, cell, &rec->sum)
-					  : decode_bytes(rec->pos, count, cell, &rec->sum);
-		if (stored) {
+	if (complete && count > 0 && first >= 0 && first + count <= w->size) {
+		uint8_t bytes[255];
+		bool decoded = count == 16 ? decode_bytes(rec->pos, 16, bytes, &rec->sum)
+					   : decode_bytes(rec->pos, count, bytes, &rec->sum);
+		if (decoded) {
+			uint32_t cell = w->cell + uint32_t(first);
+			if (count == 16)
+				std::memcpy(w->img->bytes + cell, bytes, 16);
+			else
+				std::memcpy(w->img->bytes + cell, bytes, count);
+			image_mark(w->img, cell, count);
 			rec->pos += 2 * count;
 			read_result_note(r, address, address + count - 1);
 			return READ_OK;
 		}
 	}
-	return store_data_checked(rec, w, r, first, count, outside);
+	return store_data_checked(rec, w, r, address, count, outside);
 }
 
 // Parses one piece of a line (a record) that begins at line and ends at or

@@ -13,9 +13,9 @@
 // as feeding it whole. bytes may be null when n is 0.
 uint32_t crc32_update(uint32_t crc, const unsigned char *bytes, size_t n);
 
-// The CRC-32 of cells 0 to count - 1 of img as an EEPROM holds them: a cell
-// that holds no byte, and every cell from IMAGE_CELLS on, counts as fill. A
+// The CRC-32 of cells 0 to count - 1 of img (at most its size) as the chip
+// holds them: a cell that holds no byte counts as the image's empty byte. A
 // count of 0 gives 0.
-uint32_t image_crc32(const image *img, uint32_t count, uint8_t fill);
+uint32_t image_crc32(const image *img, uint32_t count);
 
 #endif

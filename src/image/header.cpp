@@ -17,41 +17,40 @@ int crystal_code_for(int megahertz)
 	return -1;
 }
 
-void encode_boot_header(image_cell *cells, unsigned crystal_code, int slow_clock,
-			uint32_t start_cell, uint32_t last_cell)
+void encode_boot_header(image *img, unsigned crystal_code, int slow_clock, uint32_t start_cell,
+			uint32_t last_cell)
 {
-	cells[0] = static_cast<image_cell>(crystal_code & CRYSTAL_BITS) |
-		   (slow_clock ? 0 : FAST_CLOCK_BIT);
-	cells[1] = static_cast<image_cell>(start_cell);
-	cells[2] = static_cast<image_cell>(last_cell >> 8);
+	image_put(img, 0, uint8_t((crystal_code & CRYSTAL_BITS) | (slow_clock ? 0 : FAST_CLOCK_BIT)));
+	image_put(img, 1, uint8_t(start_cell));
+	image_put(img, 2, uint8_t(last_cell >> 8));
 }
 
-void encode_length_header(image_cell *cells, uint32_t length)
+void encode_length_header(image *img, uint32_t length)
 {
-	cells[0] = static_cast<image_cell>(length & 0xFF);
-	cells[1] = static_cast<image_cell>((length >> 8) & 0xFF);
+	image_put(img, 0, uint8_t(length & 0xFF));
+	image_put(img, 1, uint8_t((length >> 8) & 0xFF));
 }
 
 // The bits of a cell, or -1 for a cell that holds no byte.
-static int bits_of(image_cell cell, int mask)
+static int bits_of(int cell, int mask)
 {
-	return cell == EMPTY_CELL ? -1 : cell & mask;
+	return cell < 0 ? -1 : cell & mask;
 }
 
-boot_header decode_boot_header(const image_cell *cells)
+boot_header decode_boot_header(const image *img)
 {
 	boot_header h;
-	h.crystal_code = bits_of(cells[0], CRYSTAL_BITS);
-	h.fast_clock = cells[0] == EMPTY_CELL ? -1 : (cells[0] & FAST_CLOCK_BIT) != 0;
-	h.reserved = bits_of(cells[0], RESERVED_BITS);
-	h.start_cell = cells[1];
-	h.last_block = cells[2];
+	int cell0 = image_cell(img, 0);
+	h.crystal_code = bits_of(cell0, CRYSTAL_BITS);
+	h.fast_clock = cell0 < 0 ? -1 : (cell0 & FAST_CLOCK_BIT) != 0;
+	h.reserved = bits_of(cell0, RESERVED_BITS);
+	h.start_cell = image_cell(img, 1);
+	h.last_block = image_cell(img, 2);
 	return h;
 }
 
-int32_t decode_length_header(const image_cell *cells)
+int32_t decode_length_header(const image *img)
 {
-	if (cells[0] == EMPTY_CELL || cells[1] == EMPTY_CELL)
-		return -1;
-	return cells[0] | cells[1] << 8;
+	int low = image_cell(img, 0), high = image_cell(img, 1);
+	return low < 0 || high < 0 ? -1 : low | high << 8;
 }

@@ -30,14 +30,14 @@ int crystal_code_for(int megahertz);
 // The frequency in MHz of a crystal code, or -1 for a code outside 0 to 4.
 int crystal_mhz(int code);
 
-// Writes the boot header into cells[0 .. 2]: the crystal code (its low three
+// Writes the boot header into cells 0 to 2: the crystal code (its low three
 // bits) with the clock bit, the start cell, and the block of last_cell, the
-// last cell that header and contents reach (not reduced to 8 bits).
-void encode_boot_header(image_cell *cells, unsigned crystal_code, int slow_clock,
-			uint32_t start_cell, uint32_t last_cell);
+// last cell that header and contents reach (its low 8 bits).
+void encode_boot_header(image *img, unsigned crystal_code, int slow_clock, uint32_t start_cell,
+			uint32_t last_cell);
 
-// Writes the length header into cells[0 .. 1]: the low 16 bits of length.
-void encode_length_header(image_cell *cells, uint32_t length);
+// Writes the length header into cells 0 and 1: the low 16 bits of length.
+void encode_length_header(image *img, uint32_t length);
 
 // What the boot header's cells say; -1 in each field whose cell holds no byte.
 struct boot_header {
@@ -48,9 +48,9 @@ struct boot_header {
 	int last_block;   // cell 2
 };
 
-boot_header decode_boot_header(const image_cell *cells);
+boot_header decode_boot_header(const image *img);
 
 // The length that cells 0 and 1 give, or -1 when either holds no byte.
-int32_t decode_length_header(const image_cell *cells);
+int32_t decode_length_header(const image *img);
 
 #endif

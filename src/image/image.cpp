@@ -1,18 +1,43 @@
-// Allocation and clearing of the EEPROM image.
+// The cells of one chip: a byte each and whether it holds one, sized once.
 #include "image/image.h"
 
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/platform.h"
 #include "report/memory.h"
 
-uint8_t header_offset = 3;
+// Bytes set in one piece. glibc's memset switches to string instructions
+// for large sizes (16 KiB and more here); pieces of 4 KiB keep it to vector
+// stores, many times fewer instructions.
+constexpr size_t CLEAR_PIECE = 4096;
 
-image *image_alloc()
+static void set_bytes(void *first, int value, size_t count)
 {
-	image *img = static_cast<image *>(run_realloc(nullptr, sizeof(image)));
-	if (img != nullptr)
-		image_clear(img->cells, IMAGE_CELLS + SPARE_CELLS);
+	unsigned char *p = static_cast<unsigned char *>(first);
+	for (size_t done = 0; done < count; done += CLEAR_PIECE)
+		std::memset(p + done, value, count - done < CLEAR_PIECE ? count - done : CLEAR_PIECE);
+}
+
+image *image_alloc(uint32_t size, uint8_t empty)
+{
+	uint64_t cells = uint64_t(size) + SPARE_CELLS;
+	// One word more than the cells need, so that a mark of up to 64 cells
+	// may touch the word behind its last cell.
+	size_t words = size_t(cells / 64 + 1);
+	size_t bytes = size_t(cells);
+	size_t total = sizeof(image) + words * 8 + bytes;
+	char *block = static_cast<char *>(run_realloc(nullptr, total));
+	if (block == nullptr)
+		return nullptr;
+	expect_whole_use(block, total);
+	image *img = reinterpret_cast<image *>(block);
+	img->size = size;
+	img->empty = empty;
+	img->held = reinterpret_cast<uint64_t *>(block + sizeof(image));
+	img->bytes = reinterpret_cast<uint8_t *>(img->held + words);
+	set_bytes(img->held, 0, words * 8);
+	set_bytes(img->bytes, empty, bytes);
 	return img;
 }
 
@@ -21,47 +46,57 @@ void image_free(image *img)
 	std::free(img);
 }
 
-// Cells set in one piece. glibc's memset, into which compilers turn a plain
-// fill loop, switches to string instructions for large sizes (16 KiB and
-// more here); pieces of 4 KiB keep it to vector stores, about 60 times
-// fewer instructions for the whole image.
-constexpr uint32_t CLEAR_PIECE_CELLS = 1024;
-
-void image_clear(image_cell *first, uint32_t count)
+// The bits of cells first to end - 1 set in a mask of the word of first:
+// those from first's bit on, and below end's bit in end's word.
+static uint64_t word_mask(uint32_t first, uint32_t end, uint32_t word)
 {
-	for (uint32_t done = 0; done < count; done += CLEAR_PIECE_CELLS) {
-		uint32_t n = count - done < CLEAR_PIECE_CELLS ? count - done : CLEAR_PIECE_CELLS;
-		// Every byte of EMPTY_CELL is FFh.
-		std::memset(first + done, 0xFF, n * sizeof(image_cell));
+	uint64_t mask = ~uint64_t(0);
+	if (word == first >> 6)
+		mask &= ~uint64_t(0) << (first & 63);
+	if (word == (end - 1) >> 6 && (end & 63) != 0)
+		mask &= (uint64_t(1) << (end & 63)) - 1;
+	return mask;
+}
+
+void image_mark_long(image *img, uint32_t first, uint32_t count)
+{
+	if (count == 0)
+		return;
+	uint32_t end = first + count;
+	for (uint32_t word = first >> 6; word <= (end - 1) >> 6; word++)
+		img->held[word] |= word_mask(first, end, word);
+}
+
+// The first cell from first to end - 1 whose bit in held, flipped by
+// flip, is set; end when there is none.
+static uint32_t next_bit(const uint64_t *held, uint32_t first, uint32_t end, uint64_t flip)
+{
+	if (first >= end)
+		return end;
+	for (uint32_t word = first >> 6; word <= (end - 1) >> 6; word++) {
+		uint64_t bits = (held[word] ^ flip) & word_mask(first, end, word);
+		if (bits != 0)
+			return word * 64 + uint32_t(__builtin_ctzll(bits));
 	}
-}
-
-// Cells looked at together when searching for the last byte: EMPTY_CELL is
-// the only value with all bits set, so a block is empty exactly when the AND
-// of its cells is EMPTY_CELL, a test without branches that vectorises.
-constexpr uint32_t SCAN_BLOCK_CELLS = 16;
-
-void image_fill(image_cell *first, uint32_t count, uint8_t byte)
-{
-	// A select rather than a branch, so that the loop vectorises.
-	for (uint32_t i = 0; i < count; i++)
-		first[i] = first[i] == EMPTY_CELL ? image_cell(byte) : first[i];
-}
-
-static bool block_is_empty(const image_cell *block)
-{
-	image_cell all = EMPTY_CELL;
-	for (uint32_t k = 0; k < SCAN_BLOCK_CELLS; k++)
-		all &= block[k];
-	return all == EMPTY_CELL;
-}
-
-uint32_t image_used_end(const image_cell *first, uint32_t count)
-{
-	uint32_t end = count;
-	while (end >= SCAN_BLOCK_CELLS && block_is_empty(first + end - SCAN_BLOCK_CELLS))
-		end -= SCAN_BLOCK_CELLS;
-	while (end > 0 && first[end - 1] == EMPTY_CELL)
-		end--;
 	return end;
+}
+
+uint32_t image_next_held(const image *img, uint32_t first, uint32_t end)
+{
+	return next_bit(img->held, first, end, 0);
+}
+
+uint32_t image_next_gap(const image *img, uint32_t first, uint32_t end)
+{
+	return next_bit(img->held, first, end, ~uint64_t(0));
+}
+
+uint32_t image_end(const image *img, uint32_t end)
+{
+	for (uint32_t word = (end + 63) >> 6; end > 0 && word-- > 0;) {
+		uint64_t bits = img->held[word] & word_mask(word * 64, end, word);
+		if (bits != 0)
+			return word * 64 + 64 - uint32_t(__builtin_clzll(bits));
+	}
+	return 0;
 }

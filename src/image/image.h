@@ -1,53 +1,98 @@
-// The EEPROM image that every stage of a run works on, and its shared header offset.
+// The cells of one chip: a byte each and whether it holds one, sized once.
 #ifndef TARNWICK_IMAGE_H
 #define TARNWICK_IMAGE_H
 
 #include <cstdint>
 
-// Number of cells in an image: the whole 64 KiB address space of the EEPROM.
+// Cells that can hold a program, header included, and the image of a run
+// that knows no chip's size: 64 KiB.
 constexpr uint32_t IMAGE_CELLS = 65536;
 
-// Value of a cell that holds no byte; any other cell holds 0 to 255.
-constexpr int32_t EMPTY_CELL = -1;
+// Cells of the largest chip: 16 MiB.
+constexpr uint32_t MAX_CHIP_CELLS = 16u * 1024 * 1024;
 
-typedef int32_t image_cell;
-
-// The byte of an erased EEPROM cell, which a cell without a byte holds on
-// the chip.
-constexpr uint8_t ERASED_BYTE = 0xFF;
-
-// A fill byte that is none: a cell without a byte stays without one.
-constexpr int NO_FILL = -1;
-
-// Cells behind the image, as many as the boot header has: a program read
+// Cells behind an image, as many as the boot header has: a program read
 // into its cells behind the header, with its addresses up to 64 KiB, may
 // reach into them, with bytes that the fit check then refuses. They are
 // never part of the image.
 constexpr uint32_t SPARE_CELLS = 3;
 
-// One EEPROM image. The cell index is the EEPROM address.
+// The byte of an erased EEPROM cell.
+constexpr uint8_t ERASED_BYTE = 0xFF;
+
+// A fill byte that is none: a cell without a byte stays without one.
+constexpr int NO_FILL = -1;
+
+// One image. The cell index is the EEPROM address. bytes holds a byte for
+// every cell, spare ones included; a cell that holds no byte holds empty
+// there, so that bytes is the chip's contents as the chip holds them. Bit
+// i % 64 of held[i / 64] is set when cell i holds a byte. Readers write a
+// byte with image_put, or into bytes followed by image_mark.
 struct image {
-	image_cell cells[IMAGE_CELLS + SPARE_CELLS];
+	uint32_t size;
+	uint8_t empty;
+	uint8_t *bytes;
+	uint64_t *held;
 };
 
-// Cell at which the moved contents begin behind the boot header. It is 3
-// unless the driver sets it from the expert-mode data; the boot image
-// builder reads it.
-extern uint8_t header_offset;
-
-// Allocates an image with every cell, and the spare ones, set to
-// EMPTY_CELL; null when out of memory. Release it with image_free.
-image *image_alloc();
+// Allocates an image of size cells and the spare ones, none of which holds
+// a byte, all holding empty in bytes; null when out of memory. Release it
+// with image_free.
+image *image_alloc(uint32_t size, uint8_t empty);
 void image_free(image *img);
 
-// Sets count cells from first on to EMPTY_CELL.
-void image_clear(image_cell *first, uint32_t count);
+inline bool image_holds(const image *img, uint32_t i)
+{
+	return (img->held[i >> 6] >> (i & 63) & 1) != 0;
+}
 
-// Gives each of count cells from first on that holds no byte the value byte.
-void image_fill(image_cell *first, uint32_t count, uint8_t byte);
+// Marks the count cells from first on as holding the bytes that bytes has
+// for them.
+void image_mark_long(image *img, uint32_t first, uint32_t count);
+inline void image_mark(image *img, uint32_t first, uint32_t count)
+{
+	if (count == 0 || count > 64) {
+		image_mark_long(img, first, count);
+		return;
+	}
+	uint64_t *word = img->held + (first >> 6);
+	uint32_t shift = first & 63;
+	uint64_t mask = count == 64 ? ~uint64_t(0) : (uint64_t(1) << count) - 1;
+	word[0] |= mask << shift;
+	if (shift + count > 64)
+		word[1] |= mask >> (64 - shift);
+}
 
-// The index after the last cell of first[0 .. count) that holds a byte, or 0
-// when none does.
-uint32_t image_used_end(const image_cell *first, uint32_t count);
+// Gives cell i the byte.
+inline void image_put(image *img, uint32_t i, uint8_t byte)
+{
+	img->bytes[i] = byte;
+	img->held[i >> 6] |= uint64_t(1) << (i & 63);
+}
+
+// The byte of cell i, or -1 when it holds none.
+inline int image_cell(const image *img, uint32_t i)
+{
+	return image_holds(img, i) ? img->bytes[i] : -1;
+}
+
+// The cells from first on as the chip holds them: a cell without a byte is
+// the image's empty byte.
+inline const uint8_t *chip_bytes(const image *img, uint32_t first)
+{
+	return img->bytes + first;
+}
+
+// The first cell from first to end - 1 that holds a byte, or end when none
+// does.
+uint32_t image_next_held(const image *img, uint32_t first, uint32_t end);
+
+// The first cell from first to end - 1 that holds no byte, or end when each
+// one holds one.
+uint32_t image_next_gap(const image *img, uint32_t first, uint32_t end);
+
+// The index after the last cell below end that holds a byte, or 0 when none
+// does.
+uint32_t image_end(const image *img, uint32_t end);
 
 #endif

@@ -1,9 +1,10 @@
 // Comparing an image read back with the image that a layout says it must be.
 #include "image/image_compare.h"
 
+#include <cstring>
+
 // Cells checked together without branches, so that the check vectorises;
-// only a block with a difference is looked at cell by cell. 64 rather than
-// 16: GCC checks a block of 16 one cell at a time, one of 64 four at a time.
+// only a block with a difference is looked at cell by cell.
 constexpr uint32_t COMPARE_BLOCK_CELLS = 64;
 
 // Where the differences go and how many were found.
@@ -14,74 +15,79 @@ struct difference_list {
 	uint8_t *blocks;
 };
 
-// What a range of cells is compared by: the byte that an empty layout cell
-// may hold instead, and what an empty cell read back stands for
-// (EMPTY_CELL: itself).
-struct compare_rule {
-	image_cell unused;
-	image_cell missing;
-};
-
-// All bits set when a cell holding held fits want, which may leave it empty
-// (EMPTY_CELL) for no byte or the byte unused; else 0. Masks of comparisons
-// and a select rather than branches, so that a block of cells is checked in
-// vector registers.
-static uint32_t cell_fits(image_cell want, image_cell held, compare_rule rule)
+// Whether cell i of actual fits cell i of layout (null: a layout that
+// leaves the cell empty).
+static bool cell_fits(const image *layout, const image *actual, const compare_request *q,
+		      uint32_t i)
 {
-	held = held == EMPTY_CELL ? rule.missing : held;
-	uint32_t same = 0u - uint32_t(held == want);
-	uint32_t left_unused = 0u - uint32_t((want == EMPTY_CELL) & (held == rule.unused));
-	return same | left_unused;
-}
-
-// All bits set when every cell of the block fits, else not.
-static uint32_t block_fits(const image_cell *want, const image_cell *held, compare_rule rule)
-{
-	uint32_t all = ~0u;
-	for (uint32_t k = 0; k < COMPARE_BLOCK_CELLS; k++)
-		all &= cell_fits(want[k], held[k], rule);
-	return all;
+	if (layout == nullptr || !image_holds(layout, i))
+		return !cell_in_use(actual, q->plan, i);
+	// A cell without a byte holds the fill byte when missing_is_fill.
+	return actual->bytes[i] == layout->bytes[i] && (image_holds(actual, i) || q->missing_is_fill);
 }
 
 // Counts a difference and keeps it while there is room.
-static void note_difference(difference_list *list, uint32_t cell, image_cell want,
-			    image_cell held, image_cell unused)
+static void note_difference(difference_list *list, const image *layout, const image *actual,
+			    const compare_request *q, uint32_t i)
 {
+	bool empty = layout == nullptr || !image_holds(layout, i);
 	if (list->count < list->most)
-		list->diffs[list->count] = {cell, held, want, want == EMPTY_CELL ? unused : -1};
+		list->diffs[list->count] = {i, image_cell(actual, i), empty ? -1 : layout->bytes[i],
+					    empty ? q->plan->fill : -1};
 	list->count++;
 	if (list->blocks != nullptr)
-		list->blocks[cell >> 8] = 1;
+		list->blocks[i >> 8] = 1;
 }
 
-// Checks cells first to end - 1 one at a time.
-static void compare_cells(const image *layout, const image *actual, uint32_t first,
-			  uint32_t end, compare_rule rule, difference_list *list)
+static void compare_cells(const image *layout, const image *actual, const compare_request *q,
+			  uint32_t first, uint32_t end, difference_list *list)
 {
 	for (uint32_t i = first; i < end; i++)
-		if (cell_fits(layout->cells[i], actual->cells[i], rule) == 0)
-			note_difference(list, i, layout->cells[i], actual->cells[i], rule.unused);
+		if (!cell_fits(layout, actual, q, i))
+			note_difference(list, layout, actual, q, i);
 }
 
-// Checks cells first to end - 1 by the rule.
-static void compare_range(const image *layout, const image *actual, uint32_t first,
-			  uint32_t end, compare_rule rule, difference_list *list)
+// Whether every cell of the block of 64 from first on fits. Where a fill
+// byte is in play and a cell of the layout without a byte holds it, as in
+// an image from plan_image, a cell fits exactly when the two bytes are the
+// same and, where the layout holds one, the cell read back holds one too
+// (or stands for the fill byte): the bytes and the held bits compare whole.
+static bool block_fits(const image *layout, const image *actual, const compare_request *q,
+		       uint32_t first)
 {
-	uint32_t i = first;
-	for (; end - i >= COMPARE_BLOCK_CELLS; i += COMPARE_BLOCK_CELLS)
-		if (block_fits(layout->cells + i, actual->cells + i, rule) != ~0u)
-			compare_cells(layout, actual, i, i + COMPARE_BLOCK_CELLS, rule, list);
-	compare_cells(layout, actual, i, end, rule, list);
+	if (q->plan->fill == NO_FILL || layout->empty != uint8_t(q->plan->fill)) {
+		for (uint32_t i = first; i < first + COMPARE_BLOCK_CELLS; i++)
+			if (!cell_fits(layout, actual, q, i))
+				return false;
+		return true;
+	}
+	uint64_t wanted = layout->held[first >> 6];
+	uint64_t got = q->missing_is_fill ? ~uint64_t(0) : actual->held[first >> 6];
+	return (wanted & ~got) == 0 &&
+	       std::memcmp(layout->bytes + first, actual->bytes + first, COMPARE_BLOCK_CELLS) == 0;
+}
+
+// Whether no cell of the block of 64 from first on is in use.
+static bool block_unused(const image *actual, const chip_plan *p, uint32_t first)
+{
+	return cells_in_use(actual, p, first, COMPARE_BLOCK_CELLS) == USE_NONE;
 }
 
 uint32_t image_compare(const image *layout, const image *actual, const compare_request *request,
 		       cell_difference *diffs, uint32_t most, uint8_t *differing_blocks)
 {
 	difference_list list = {diffs, most, 0, differing_blocks};
-	uint32_t split = request->program_size < IMAGE_CELLS ? request->program_size : IMAGE_CELLS;
-	image_cell missing = request->missing == NO_FILL ? EMPTY_CELL : image_cell(request->missing);
-	compare_range(layout, actual, 0, split, compare_rule{request->below_fill, missing}, &list);
-	compare_range(layout, actual, split, IMAGE_CELLS,
-		      compare_rule{request->above_fill, EMPTY_CELL}, &list);
+	uint32_t reach = plan_chip_cells(request->plan);
+	uint32_t laid = layout->size < reach ? layout->size : reach;
+	uint32_t i = 0;
+	for (; laid - i >= COMPARE_BLOCK_CELLS; i += COMPARE_BLOCK_CELLS)
+		if (!block_fits(layout, actual, request, i))
+			compare_cells(layout, actual, request, i, i + COMPARE_BLOCK_CELLS, &list);
+	compare_cells(layout, actual, request, i, laid, &list);
+	// Behind the layout's cells no cell may be in use.
+	for (i = laid; reach - i >= COMPARE_BLOCK_CELLS; i += COMPARE_BLOCK_CELLS)
+		if (!block_unused(actual, request->plan, i))
+			compare_cells(nullptr, actual, request, i, i + COMPARE_BLOCK_CELLS, &list);
+	compare_cells(nullptr, actual, request, i, reach, &list);
 	return list.count;
 }

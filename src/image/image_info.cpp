@@ -7,31 +7,22 @@
 // most likely written with one.
 constexpr uint64_t SUSPECT_ORIGIN = 0x100;
 
-image_facts facts_of(const image *img, const chip_tail *tail, const info_request *request)
+image_facts facts_of(const image *img, const info_request *request)
 {
+	const chip_plan *p = request->plan;
+	uint32_t reach = plan_chip_cells(p);
 	image_facts f;
-	f.extent = image_used_end(img->cells, IMAGE_CELLS);
-	f.lenient = request->raw || request->fill != NO_FILL;
-	f.last = f.extent - 1;
-	// Trailing cells that hold the fill byte, or none, are not in use.
-	while (f.lenient && f.last >= 0 &&
-	       (img->cells[f.last] == EMPTY_CELL || img->cells[f.last] == request->fill))
-		f.last--;
-	f.lowest = 0;
-	while (f.lowest < f.extent && img->cells[f.lowest] == EMPTY_CELL)
-		f.lowest++;
-	if (f.lowest == f.extent)
-		f.lowest = -1;
-	for (int i = 0; i < 3; i++)
-		f.cell[i] = img->cells[i];
-	f.boot = decode_boot_header(img->cells);
-	f.length = decode_length_header(img->cells);
+	f.extent = image_end(img, reach);
+	f.lenient = p->fill != NO_FILL;
+	f.last = last_in_use(img, p, reach);
+	uint32_t lowest = image_next_held(img, 0, reach);
+	f.lowest = lowest < reach ? int64_t(lowest) : -1;
+	for (uint32_t i = 0; i < 3; i++)
+		f.cell[i] = image_cell(img, i);
+	f.boot = decode_boot_header(img);
+	f.length = decode_length_header(img);
 	f.start = request->length_header ? int32_t(LENGTH_HEADER_CELLS) : f.boot.start_cell;
-	f.crc32 = image_crc32(img, covered_cells(request), request->chip_fill);
-	if (tail != nullptr && tail->last_byte >= 0)
-		f.extent = tail->last_byte + 1;
-	if (tail != nullptr && tail->last_in_use >= 0)
-		f.last = tail->last_in_use;
+	f.crc32 = image_crc32(img, plan_covered(p));
 	return f;
 }
 
@@ -88,7 +79,8 @@ static void check_boot_header(const image_facts *f, image_findings *found)
 
 // Cells 2 to length + 1 hold the program: no cell behind them is in use,
 // and the last of them is (with a fill byte: lies within the image).
-static void check_length_header(const image_facts *f, const image *img, image_findings *found)
+static void check_length_header(const image_facts *f, const image *img, uint32_t reach,
+				image_findings *found)
 {
 	check_header_cells(f, int(LENGTH_HEADER_CELLS), found);
 	int64_t length = f->length;
@@ -97,8 +89,7 @@ static void check_length_header(const image_facts *f, const image *img, image_fi
 	int64_t end = length + 1;
 	if (f->last > end)
 		add_finding(found, FOUND_LENGTH_SHORT, length, f->last);
-	bool missing = f->lenient || end >= IMAGE_CELLS ? end >= f->extent
-						       : img->cells[end] == EMPTY_CELL;
+	bool missing = f->lenient || end >= reach ? end >= f->extent : !image_holds(img, uint32_t(end));
 	if (missing)
 		add_finding(found, FOUND_LENGTH_LONG, length, end, f->lenient);
 }
@@ -116,14 +107,14 @@ int check_image(const image_facts *f, const image *img, const info_request *requ
 	    origin_is_suspect(uint64_t(f->lowest)))
 		add_finding(found, FOUND_ORIGIN, f->lowest);
 	if (request->length_header)
-		check_length_header(f, img, found);
+		check_length_header(f, img, plan_chip_cells(request->plan), found);
 	else
 		check_boot_header(f, found);
 	// Some cell from the start cell on (cell 2 behind the length header) is
 	// in use: a header alone cannot be told from a chip that lost its program.
 	if (f->start >= 0 && f->last < f->start)
 		add_finding(found, FOUND_NO_PROGRAM, f->start);
-	if (f->last >= request->program_size)
-		add_finding(found, FOUND_BEYOND_PROGRAM_SIZE, f->last, request->program_size);
+	if (f->last >= int64_t(request->plan->program_size))
+		add_finding(found, FOUND_BEYOND_PROGRAM_SIZE, f->last, request->plan->program_size);
 	return found->count;
 }

@@ -4,49 +4,37 @@
 
 #include <cstdint>
 
-#include "image/chip_tail.h"
+#include "image/chip_plan.h"
 #include "image/header.h"
 #include "image/image.h"
 
-// How the image was read, and what it is checked against.
+// How the image was read, and what it is checked against: the plan of the
+// chip, whose fill byte tells the cells in use.
 struct info_request {
-	int raw;              // 1: read as raw bytes, else as text records
-	int fill;             // 0 to 255: the byte of the unused cells, or NO_FILL
-	uint8_t chip_fill;    // the byte that a cell without one holds on the chip
-	int length_header;    // 1: the two-byte length header, else the boot header
-	int32_t program_size; // the program memory size, above 0
-	uint32_t chip_size;   // the EEPROM's size in cells, or 0 when it is not known
-	uint32_t base;        // the address of cell 0 in a text image, 0 when none was given
+	int raw;               // 1: read as raw bytes, else as text records
+	int length_header;     // 1: the two-byte length header, else the boot header
+	uint32_t base;         // the address of cell 0 in a text image, 0 when none was given
+	const chip_plan *plan;
 };
-
-// The cells that the image covers as the chip holds it: the EEPROM's when
-// its size is known, else the program memory's.
-inline uint32_t covered_cells(const info_request *request)
-{
-	return request->chip_size != 0 ? request->chip_size : uint32_t(request->program_size);
-}
 
 // What the cells of an image say, worked out once for the report, the
 // checks and taking the image apart.
 struct image_facts {
 	int64_t extent;     // the cells up to the last that holds a byte
 	int64_t last;       // the last cell in use, or -1
-	int32_t lowest;     // the first cell that holds a byte, or -1
+	int64_t lowest;     // the first cell that holds a byte, or -1
 	int cell[3];        // cells 0 to 2, or -1 for one that holds no byte
 	bool lenient;       // a fill byte is in play: cells that hold it are unused
 	boot_header boot;   // what the cells say as a boot header
 	int32_t length;     // what they say as a length header, or -1
 	int32_t start;      // the program's first cell, or -1 when unknown
-	uint32_t crc32;     // of the EEPROM, or the program memory, as the chip holds it
+	uint32_t crc32;     // of the cells that the image covers, as the chip holds them
 };
 
-// The facts of img, read as request says, with tail (null when there is
-// none) holding its cells from IMAGE_CELLS on. With a fill byte (always for
-// a raw image), the trailing cells that hold it count as unused. The CRC-32
-// covers the EEPROM when its size is known, else the program memory, and
-// counts a cell without a byte, and every one from IMAGE_CELLS on, as
-// chip_fill.
-image_facts facts_of(const image *img, const chip_tail *tail, const info_request *request);
+// The facts of img (from plan_image of the request's plan), read as
+// request says, over every cell that it may reach. The CRC-32 covers the
+// cells of plan_covered, a cell without a byte counted as the chip's byte.
+image_facts facts_of(const image *img, const info_request *request);
 
 // What a check found wrong, each with the values that its message names.
 enum {

@@ -40,23 +40,16 @@ bool layout_fits(const image_layout *l, int64_t program_size);
 // lies below the EEPROM's size.
 bool layout_fits_chip(const image_layout *l, uint32_t eeprom_size);
 
-// Lays out an image that fits, whose program lies in its cells already and
-// whose expert-mode data lies in the cells of its own addresses, 0 on:
-// moves the data to its cells in front of the program, sets header_offset
-// and has the builder write the header, over the cells the data left.
-void lay_out_image(image *img, const image_layout *l, unsigned crystal_code, int slow_clock);
-
 // The builder: writes the header of an image whose parts lie as l says, no
 // other cell. The boot header: the crystal code (its low three bits) with
-// bit 3 set unless slow_clock, header_offset (the cell where the contents
-// begin) and the block of the program's last cell; the length header: the
-// number of cells from cell 2 to the program's last, low byte first.
-// Always returns 0.
-int build_boot_image(image *img, unsigned crystal_code, int slow_clock, const image_layout *l);
+// bit 3 set unless slow_clock, the program's first cell (where the
+// contents begin) and the block of the program's last cell; the length
+// header: the number of cells from cell 2 to the program's last, low byte
+// first.
+void build_boot_image(image *img, unsigned crystal_code, int slow_clock, const image_layout *l);
 
 // The inverse: finds the parts of img, an image read back whose facts f
-// passed check_image (tail, null when there is none, holds its cells from
-// IMAGE_CELLS on), and checks that a conversion lays them out again as
+// passed check_image, and checks that a conversion lays them out again as
 // they are, adding a finding for the first reason why not. The program
 // reaches from the start cell (cell 2 behind the length header) to the
 // last cell in use and, for a boot header with a fill byte in play, at
@@ -64,7 +57,7 @@ int build_boot_image(image *img, unsigned crystal_code, int slow_clock, const im
 // the length header exactly the cells that the length counts. The cells
 // between the boot header and the start cell are expert-mode data.
 // Returns the number of findings.
-int find_layout(const image *img, const chip_tail *tail, const image_facts *f,
-		const info_request *request, image_layout *l, image_findings *found);
+int find_layout(const image *img, const image_facts *f, const info_request *request,
+		image_layout *l, image_findings *found);
 
 #endif

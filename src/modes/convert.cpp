@@ -1,10 +1,8 @@
 // The conversion: a program read as Intel HEX or S-record, written as an EEPROM image.
-#include "platform/files.h"
+#include "forms/forms.h"
 #include "modes/lay_out.h"
 #include "modes/modes.h"
-#include "forms/hex_write.h"
-#include "forms/c_array.h"
-#include "forms/raw_binary.h"
+#include "platform/files.h"
 #include "report/diag.h"
 
 // The files of a conversion: expert-mode data (with -e), program, image.
@@ -22,43 +20,24 @@ static int open_files(const run_options *opts, convert_files *f)
 	if (open_inputs(opts, &f->expert, &f->program) != 0)
 		return 1;
 	if (!refuse_input_as_output(opts->image_file, f->program, f->expert) &&
-	    (f->image = open_reported(opts->image_file,
-				      opts->image_form == FORM_RAW ? "wb" : "wt")) != nullptr)
+	    (f->image = open_reported(opts->image_file, FORMS[opts->image_form].open_mode)) != nullptr)
 		return 0;
 	close_input(f->expert);
 	close_input(f->program);
 	return 1;
 }
 
-// The C array and the raw binary cover the EEPROM with --eeprom-size, else
-// the program memory; the Intel HEX output every cell that holds a byte,
-// at base_address onwards. With a fill byte, every cell they cover holds
-// one, those from IMAGE_CELLS on too; the raw binary puts its fill byte
-// into each empty cell itself.
-static int write_image(const run_options *opts, FILE *out, image *img)
+// Every form covers the cells that the plan's image covers: the raw bytes
+// and the C array each of them, records those that hold a byte, and with a
+// fill byte each of them too, the cells without one as the fill byte.
+static int write_image(const run_options *opts, FILE *out, const image *img)
 {
-	uint32_t size = opts->eeprom_size != 0 ? opts->eeprom_size : uint32_t(opts->program_size);
-	uint32_t held = size < IMAGE_CELLS ? size : IMAGE_CELLS;
-	int fill = opts->fill;
-	if (opts->image_form == FORM_RAW) {
-		write_raw_binary(out, img, size, static_cast<uint8_t>(fill));
+	const image_output o = {img, 0, plan_covered(&opts->plan), opts->plan.fill != NO_FILL,
+				opts->base_address, opts->array_name};
+	if (FORMS[opts->image_form].write(out, &o) == WRITE_OK)
 		return 0;
-	}
-	if (fill != NO_FILL)
-		image_fill(img->cells, held, static_cast<uint8_t>(fill));
-	if (opts->image_form == FORM_C_ARRAY) {
-		write_c_array(out, img, size, opts->array_name, opts->chip_fill);
-		return 0;
-	}
-	// Without a fill byte, the cells that hold one, wherever they lie.
-	uint32_t end = fill != NO_FILL ? size : image_used_end(img->cells, IMAGE_CELLS);
-	if (check_hex_address_range(opts->base_address, end) != 0) {
-		diag_error("Output addresses exceed FFFFFFFFh");
-		return 1;
-	}
-	write_hex_filled(out, img->cells, opts->base_address, fill != NO_FILL ? held : end, end,
-			 uint8_t(fill));
-	return 0;
+	diag_error("Output addresses exceed FFFFFFFFh");
+	return 1;
 }
 
 int run_convert(const run_options *opts)
@@ -66,7 +45,7 @@ int run_convert(const run_options *opts)
 	convert_files f;
 	if (open_files(opts, &f) != 0)
 		return 1;
-	image *img = image_alloc();
+	image *img = plan_image(&opts->plan);
 	int status = 1;
 	if (img == nullptr)
 		diag_error("Out of memory");

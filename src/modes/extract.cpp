@@ -3,13 +3,13 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "platform/files.h"
+#include "forms/forms.h"
+#include "image/layout.h"
 #include "modes/info_report.h"
 #include "modes/modes.h"
-#include "platform/platform.h"
 #include "modes/read_back.h"
-#include "forms/hex_write.h"
-#include "image/layout.h"
+#include "platform/files.h"
+#include "platform/platform.h"
 #include "report/diag.h"
 #include "report/memory.h"
 
@@ -77,12 +77,12 @@ static void put_word(command_text *c, const char *text)
 	put_text(c, "'", 1);
 }
 
-// The options of the conversion that rebuilds the image, as they differ
-// from the defaults, for an EEPROM of chip_size cells (0: none given).
-static void put_options(command_text *c, const run_options *opts, const image *img,
-			uint32_t chip_size)
+// The options of the conversion that rebuilds the image, read in the given
+// form, as they differ from the defaults, for the chip of plan.
+static void put_options(command_text *c, const run_options *opts, const image *img, int form,
+			const chip_plan *plan)
 {
-	boot_header h = decode_boot_header(img->cells);
+	boot_header h = decode_boot_header(img);
 	if (!opts->length_header && h.crystal_code != DEFAULT_CRYSTAL_CODE)
 		put_format(c, " -c %d", crystal_mhz(h.crystal_code));
 	if (!opts->length_header && h.fast_clock == 0)
@@ -91,23 +91,24 @@ static void put_options(command_text *c, const run_options *opts, const image *i
 		put_format(c, " -t");
 	if (opts->program_size != DEFAULT_PROGRAM_SIZE)
 		put_format(c, " -p %d", int(opts->program_size));
-	if (opts->image_form == FORM_HEX && opts->base_address != 0)
+	if (FORMS[form].records && opts->base_address != 0)
 		put_format(c, " -b %X", unsigned(opts->base_address));
-	if (opts->image_form == FORM_RAW)
-		put_format(c, " --binary");
-	if (opts->fill != fill_for(MODE_CONVERT, opts->image_form, NO_FILL))
-		put_format(c, " --fill=%02X", unsigned(opts->fill));
-	if (chip_size != 0)
-		put_format(c, " --eeprom-size=%u", unsigned(chip_size));
+	if (FORMS[form].option[0] != '\0')
+		put_format(c, " %s", FORMS[form].option);
+	if (plan->fill != fill_for(MODE_CONVERT, form, NO_FILL))
+		put_format(c, " --fill=%02X", unsigned(plan->fill));
+	if (plan->chip_size != 0)
+		put_format(c, " --eeprom-size=%u", unsigned(plan->chip_size));
 }
 
 // Puts "tarnwick [options] [-e expert] [--] program image" into the report;
 // returns 1 when there is no memory for it.
-static int put_command(report *r, const run_options *opts, const image *img, uint32_t chip_size)
+static int put_command(report *r, const run_options *opts, const image *img, int form,
+		       const chip_plan *plan)
 {
 	command_text c = {nullptr, 0, 0, 0};
 	put_text(&c, "tarnwick", 8);
-	put_options(&c, opts, img, chip_size);
+	put_options(&c, opts, img, form, plan);
 	if (opts->expert_file != nullptr) {
 		put_text(&c, " -e", 3);
 		put_word(&c, opts->expert_file);
@@ -150,29 +151,32 @@ static int check_raw_length(const run_options *opts, uint32_t raw_length)
 {
 	if (opts->image_form != FORM_RAW)
 		return 0;
-	if (opts->eeprom_size != 0 && raw_length != opts->eeprom_size)
-		diag_error("'%s' holds %u bytes, not the %u of the EEPROM (--eeprom-size)",
-			   opts->image_file, unsigned(raw_length), unsigned(opts->eeprom_size));
-	else if (opts->eeprom_size == 0 && int64_t(raw_length) < opts->program_size)
-		diag_error("'%s' holds %u bytes, not the %d of the program memory (-p)",
-			   opts->image_file, unsigned(raw_length), int(opts->program_size));
+	const chip_plan *p = &opts->plan;
+	if (p->chip_size != 0 && raw_length != p->chip_size)
+		diag_error("'%s' holds %u %s, not the %u of the EEPROM (--eeprom-size)", opts->image_file,
+			   unsigned(raw_length), bytes_word(raw_length), unsigned(p->chip_size));
+	else if (p->chip_size == 0 && raw_length < p->program_size)
+		diag_error("'%s' holds %u %s, not the %u of the program memory (-p)", opts->image_file,
+			   unsigned(raw_length), bytes_word(raw_length), unsigned(p->program_size));
 	else
 		return 0;
 	return 1;
 }
 
-// The EEPROM's size: --eeprom-size, else the length of a raw image longer
-// than the program memory, else 0.
-static uint32_t chip_size_of(const run_options *opts, uint32_t raw_length)
+// The chip of the run, and without --eeprom-size one as long as a raw image
+// that is longer than the program memory.
+static chip_plan chip_of(const run_options *opts, uint32_t raw_length)
 {
-	if (opts->eeprom_size != 0)
-		return opts->eeprom_size;
-	bool longer = opts->image_form == FORM_RAW && int64_t(raw_length) > opts->program_size;
-	return longer ? raw_length : 0;
+	chip_plan plan = opts->plan;
+	if (plan.chip_size == 0 && opts->image_form == FORM_RAW && raw_length > plan.program_size)
+		plan.chip_size = raw_length;
+	return plan;
 }
 
 // What --extract found in the image, to take it apart.
 struct extract_state {
+	int form;
+	chip_plan plan;
 	image_facts facts;
 	info_request request;
 	image_layout layout;
@@ -183,27 +187,28 @@ struct extract_state {
 // that has been reported on, -1 after a failure before the report.
 static int take_apart(const run_options *opts, read_back *b, extract_state *x)
 {
-	int form;
 	uint32_t raw_length;
-	if (read_image(opts, b, &form, &raw_length) != 0)
+	if (read_image(opts, b, &x->form, &raw_length) != 0)
 		return -1;
-	x->request = info_request_of(opts, chip_size_of(opts, raw_length));
+	x->plan = chip_of(opts, raw_length);
+	x->request = info_request_of(opts, &x->plan);
 	image_findings found;
-	if (report_image(&b->r, form, b->img, b->tail, &x->request, 0, &x->facts) != 0 ||
+	if (report_image(&b->r, x->form, b->img, &x->request, 0, &x->facts) != 0 ||
 	    check_raw_length(opts, raw_length) != 0)
 		return 1;
-	find_layout(b->img, b->tail, &x->facts, &x->request, &x->layout, &found);
+	find_layout(b->img, &x->facts, &x->request, &x->layout, &found);
 	return report_findings(&found) || check_third_name(opts, &x->layout) != 0;
 }
 
-// Writes cells[first .. end) of img to a staged output as Intel HEX,
+// Writes cells first to end - 1 of img to a staged output as Intel HEX,
 // address 0 at cell first.
 static int write_part(staged_output *o, const image *img, uint32_t first, uint32_t end)
 {
 	FILE *out = open_staged(o);
 	if (out == nullptr)
 		return 1;
-	write_hex_image(out, img->cells + first, 0, end - first);
+	const image_output part = {img, first, end, 0, 0, nullptr};
+	FORMS[FORM_INTEL_HEX].write(out, &part);
 	return close_staged(o, 0);
 }
 
@@ -240,12 +245,12 @@ static int extract(const run_options *opts, read_back *b)
 	if (refused < 0)
 		return 1;
 	if (opts->map)
-		report_image_map(&b->r, b->img, b->tail, &x.facts, &x.request);
+		report_map(&b->r, b->img, &x.plan, nullptr);
 	// The report must have reached stdout before any file is written.
 	if (refused != 0 || std::fflush(stdout) != 0 || std::ferror(stdout) != 0 ||
 	    write_parts(opts, &x.layout, b->img) != 0)
 		return 1;
-	return put_command(&b->r, opts, b->img, x.request.chip_size);
+	return put_command(&b->r, opts, b->img, x.form, &x.plan);
 }
 
 int run_extract(const run_options *opts)

@@ -9,9 +9,9 @@ static int info(const run_options *opts, read_back *b)
 	uint32_t raw_length;
 	if (read_image(opts, b, &form, &raw_length) != 0)
 		return 1;
-	info_request request = info_request_of(opts, opts->eeprom_size);
+	info_request request = info_request_of(opts, &opts->plan);
 	image_facts f;
-	return report_image(&b->r, form, b->img, b->tail, &request, opts->map, &f);
+	return report_image(&b->r, form, b->img, &request, opts->map, &f);
 }
 
 int run_info(const run_options *opts)

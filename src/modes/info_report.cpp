@@ -3,10 +3,8 @@
 
 #include <cinttypes>
 
-#include "modes/read_file.h"
+#include "forms/forms.h"
 #include "report/diag.h"
-
-static const char *const FORMATS[] = {"Intel HEX", "S-record", "raw binary"};
 
 // "cells F to L", or "none" when the range is empty.
 static void put_cells(report *r, const char *key, int64_t first, int64_t last)
@@ -45,12 +43,12 @@ static void put_boot_header(report *r, const image_facts *f)
 
 // The share in tenths of a per cent, rounded, in integers so that every
 // platform prints the same.
-static void put_used(report *r, const image_facts *f, int32_t program_size)
+static void put_used(report *r, const image_facts *f, int64_t program_size)
 {
 	int64_t used = f->last + 1;
 	int64_t tenths = (used * 1000 + program_size / 2) / program_size;
 	char text[96];
-	std::snprintf(text, sizeof text, "%" PRId64 " of %" PRId32 " bytes (%" PRId64 ".%" PRId64 "%%)",
+	std::snprintf(text, sizeof text, "%" PRId64 " of %" PRId64 " bytes (%" PRId64 ".%" PRId64 "%%)",
 		      used, program_size, tenths / 10, tenths % 10);
 	report_text(r, "used", text);
 }
@@ -58,7 +56,7 @@ static void put_used(report *r, const image_facts *f, int32_t program_size)
 static void put_facts(report *r, int form, const image_facts *f, const info_request *request)
 {
 	char crc[16];
-	report_text(r, "format", FORMATS[form]);
+	report_text(r, "format", FORMS[form].name);
 	report_text(r, "header", request->length_header ? "length" : "boot");
 	if (request->length_header) {
 		report_number(r, "length", f->length);
@@ -66,15 +64,15 @@ static void put_facts(report *r, int form, const image_facts *f, const info_requ
 	} else {
 		put_boot_header(r, f);
 	}
-	put_used(r, f, request->program_size);
+	put_used(r, f, request->plan->program_size);
 	std::snprintf(crc, sizeof crc, "%08" PRIX32, f->crc32);
 	report_text(r, "crc32", crc);
 }
 
-void report_map(report *r, const image *img, const chip_tail *tail, const map_rule *rule,
-		int64_t last_in_use, const uint8_t *differing)
+void report_map(report *r, const image *img, const chip_plan *plan, const uint8_t *differing)
 {
-	uint32_t blocks = map_blocks(last_in_use, rule->reach);
+	int64_t last = last_in_use(img, plan, plan_chip_cells(plan));
+	uint32_t blocks = map_blocks(last, map_reach(plan));
 	uint32_t rows = (blocks + MAP_ROW_BLOCKS - 1) / MAP_ROW_BLOCKS;
 	uint32_t last_row = (rows - 1) * MAP_ROW_BLOCKS * MAP_BLOCK_CELLS;
 	int width = last_row > 0xFFFFFF ? 7 : last_row > 0xFFFFF ? 6 : last_row > 0xFFFF ? 5 : 4;
@@ -86,30 +84,21 @@ void report_map(report *r, const image *img, const chip_tail *tail, const map_ru
 		uint32_t first = row * MAP_ROW_BLOCKS;
 		int n = std::snprintf(text, sizeof text, "%0*" PRIX32 " ", width, first * MAP_BLOCK_CELLS);
 		for (uint32_t block = first; block < blocks && block < first + MAP_ROW_BLOCKS; block++)
-			text[n++] = map_block(img, tail, rule, differing, block);
+			text[n++] = map_block(img, plan, differing, block);
 		text[n] = '\0';
 		report_list_item(r, text);
 	}
 	report_list_end(r);
 }
 
-void report_image_map(report *r, const image *img, const chip_tail *tail, const image_facts *f,
-		      const info_request *request)
-{
-	int unused = f->lenient ? request->fill : NO_FILL;
-	uint32_t size = uint32_t(request->program_size);
-	map_rule rule = {size, unused, unused, map_reach(size, request->chip_size)};
-	report_map(r, img, tail, &rule, f->last, nullptr);
-}
-
-int report_image(report *r, int form, const image *img, const chip_tail *tail,
-		 const info_request *request, int with_map, image_facts *f)
+int report_image(report *r, int form, const image *img, const info_request *request, int with_map,
+		 image_facts *f)
 {
 	image_findings found;
-	*f = facts_of(img, tail, request);
+	*f = facts_of(img, request);
 	put_facts(r, form, f, request);
 	if (with_map)
-		report_image_map(r, img, tail, f, request);
+		report_map(r, img, request->plan, nullptr);
 	// The report comes before the messages where both go to one terminal.
 	if (!r->json)
 		std::fflush(r->out);
@@ -201,7 +190,7 @@ static void report_finding(const finding *g)
 	case FOUND_BEYOND_PROGRAM_SIZE:
 		diag_error("Cells up to %" PRId64 " are in use, beyond the program memory of %" PRId64
 			   " %s; give -p the program memory size the image was written for", v[0], v[1],
-			   v[1] == 1 ? "byte" : "bytes");
+			   bytes_word(uint64_t(v[1])));
 		break;
 	case FOUND_EXPERT_END_EMPTY:
 		diag_error("Cell %" PRId64 ", the last of the expert-mode data, holds no byte: no "
@@ -216,8 +205,8 @@ static void report_finding(const finding *g)
 			   "in every cell of the %s", v[0], v[1] ? "EEPROM" : "program memory");
 		break;
 	case FOUND_FILLED_BEYOND:
-		diag_error("Cells beyond the program memory of %" PRId64 " bytes hold bytes, which an "
-			   "image written with --fill does not", v[0]);
+		diag_error("Cells beyond the program memory of %" PRId64 " %s hold bytes, which an "
+			   "image written with --fill does not", v[0], bytes_word(uint64_t(v[0])));
 		break;
 	default:
 		report_header_finding(g);

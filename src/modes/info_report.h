@@ -6,29 +6,24 @@
 #include "image/image_map.h"
 #include "report/report.h"
 
-// Puts the facts of an image read in the given form (INPUT_) into r, a key
+// Puts the facts of an image read in the given form (FORM_) into r, a key
 // a fact: format, header, then crystal, eeprom clock, start cell, last
 // block and expert data (boot header) or length (length header), then
 // program, used and crc32; unknown (null) where the cells give no value;
 // with with_map, the map of the image last. Then checks the image and
 // writes a message for each finding, after the report so far has reached
-// the terminal. tail (null when there is none) holds the image's cells
-// from IMAGE_CELLS on. Returns 0 when every check passes, else 1; *f holds
-// the facts.
-int report_image(report *r, int form, const image *img, const chip_tail *tail,
-		 const info_request *request, int with_map, image_facts *f);
+// the terminal. Returns 0 when every check passes, else 1; *f holds the
+// facts.
+int report_image(report *r, int form, const image *img, const info_request *request, int with_map,
+		 image_facts *f);
 
-// Puts the map of an image, with facts f, into r: "map" with a row of the
-// blocks of every 32, each row its first cell (four hexadecimal digits at
-// least, as many as the last row needs) and the characters of its blocks.
-void report_image_map(report *r, const image *img, const chip_tail *tail, const image_facts *f,
-		      const info_request *request);
-
-// The same for any rule of which cells are in use, up to last_in_use at
-// least; with differing (a flag for each block of the image, or null) for
-// --verify, whose legend adds 'X'.
-void report_map(report *r, const image *img, const chip_tail *tail, const map_rule *rule,
-		int64_t last_in_use, const uint8_t *differing);
+// Puts the map of img by the plan's rule of the cells in use into r: "map"
+// with a row of the blocks of every 32, each row its first cell (four
+// hexadecimal digits at least, as many as the last row needs) and the
+// characters of its blocks, to the plan's reach and the last cell in use
+// at least. With differing (a flag for each block that the image may
+// reach, or null) for --verify, whose legend adds 'X'.
+void report_map(report *r, const image *img, const chip_plan *plan, const uint8_t *differing);
 
 // Writes one ERROR line for each finding, in order, in the words of the
 // options that a user gives; returns 1 when there is one, else 0.

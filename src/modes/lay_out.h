@@ -4,8 +4,8 @@
 
 #include <cstdio>
 
-#include "modes/run_options.h"
 #include "image/image.h"
+#include "modes/run_options.h"
 
 // Opens the inputs of a layout as bytes, their line ends being the readers'
 // business: the expert-mode data (with -e, else *expert is null), then the
@@ -13,15 +13,15 @@
 // with nothing left open.
 int open_inputs(const run_options *opts, FILE **expert, FILE **program);
 
-// Lays out img, empty on entry, as a conversion with opts writes it: reads
-// the expert-mode data from expert (with -e; else expert is null) and the
-// program from program, each in its form and at its own addresses, checks
-// that they fit into the program memory, and into the EEPROM with
-// --eeprom-size, and has the layout place them
-// behind the header and the builder write it. The fill byte is not
-// applied. A byte beyond the cells of the program is reported without a
-// line feed when line_feed is 0. Reports each failure, by the file's name
-// where it has one; returns 0, or 1 after a failure.
+// Lays out img, empty on entry and of at least IMAGE_CELLS cells, as a
+// conversion with opts writes it: reads the expert-mode data from expert
+// (with -e; else expert is null) into the cells behind the header and the
+// program from program behind them, each in its form and at its own
+// addresses, checks that they fit into the program memory, and into the
+// EEPROM with --eeprom-size, and has the builder write the header. A byte
+// beyond the cells of the program is reported without a line feed when
+// line_feed is 0. Reports each failure, by the file's name where it has
+// one; returns 0, or 1 after a failure.
 int lay_out(const run_options *opts, FILE *expert, FILE *program, image *img, int line_feed);
 
 #endif

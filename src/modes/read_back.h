@@ -4,21 +4,18 @@
 
 #include <cstdint>
 
-#include "modes/run_options.h"
-#include "image/chip_tail.h"
 #include "image/image.h"
 #include "image/image_info.h"
+#include "modes/run_options.h"
 #include "report/report.h"
 
-// What a read-back mode works on: its report, the image read back, the
-// image that the program lays out (with --verify, else null), and the
-// image's cells from IMAGE_CELLS on (with an --eeprom-size above it, else
-// null).
+// What a read-back mode works on: its report, the image read back (the
+// plan's image of the chip), and the image that the program lays out (with
+// --verify, of IMAGE_CELLS cells; else null).
 struct read_back {
 	report r;
 	image *img;
 	image *layout;
-	chip_tail *tail;
 };
 
 // One read-back mode; returns the exit status.
@@ -30,17 +27,16 @@ typedef int (*read_back_mode)(const run_options *opts, read_back *b);
 // status, or 1.
 int run_read_back(const run_options *opts, int with_layout, read_back_mode mode);
 
-// Reads the image file into b->img (empty on entry) and b->tail: raw bytes
-// with --binary, else text records whose cell 0 lies at -b, up to the
-// EEPROM's size (65536 cells without --eeprom-size). A byte outside the
-// image read without -b is followed by the address to give to -b when the
-// image begins at 100h or above. *form is the form it was read in,
-// *raw_length the number of raw bytes read (0 for text). Returns 0, or 1
-// after reporting a failure.
+// Reads the image file into b->img (empty on entry): raw bytes with
+// --binary, else records whose cell 0 lies at -b, every byte into the
+// cells of the chip (65536 cells without --eeprom-size). A byte outside
+// the image read without -b is followed by the address to give to -b when
+// the image begins at 100h or above. *form is the form it was read in,
+// *raw_length the number of raw bytes read (0 for records). Returns 0, or
+// 1 after reporting a failure.
 int read_image(const run_options *opts, read_back *b, int *form, uint32_t *raw_length);
 
-// How the image of a run is read and checked, for an EEPROM of chip_size
-// cells (0: not known).
-info_request info_request_of(const run_options *opts, uint32_t chip_size);
+// How the image of a run is read and checked, by the chip of plan.
+info_request info_request_of(const run_options *opts, const chip_plan *plan);
 
 #endif

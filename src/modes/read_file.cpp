@@ -1,45 +1,43 @@
-// Reading a file into a window of cells, in the form it is in.
+// Reading a file of a run into a window of cells, a byte outside the window reported in the run's words.
 #include "modes/read_file.h"
 
-#include "forms/hex_read.h"
-#include "forms/srec_read.h"
-#include "forms/raw_read.h"
+#include <cinttypes>
+
+#include "forms/forms.h"
 #include "report/diag.h"
 
-// The reader of each form, by INPUT_ number.
-static const file_reader READERS[] = {read_hex, read_srec, read_raw};
-
-// The one place where a file's form is told.
-static int form_of(line_reader *in, int binary)
+// A raw image is too long: by its whole length when the window measured
+// it (the chip's size is known), else against the largest image.
+static void report_length(const read_window *w, const read_result *r)
 {
-	if (binary)
-		return INPUT_RAW;
-	int first = line_reader_first_byte(in);
-	return first == 'S' || first == 's' ? INPUT_SREC : INPUT_INTEL_HEX;
+	if (w->measure)
+		diag_error("'%s' holds %" PRIu64 " bytes, more than the EEPROM's %" PRIu32, w->name,
+			   r->outside, w->size);
+	else
+		diag_error("'%s' is longer than %" PRIu32 " bytes, the largest image", w->name, w->size);
 }
 
-int read_input(FILE *stream, const read_window *w, int binary, read_result *r, int *form)
+static void report_misfit(const read_window *w, const read_result *r, int misfit)
 {
-	line_reader in;
-	line_reader_init(&in, stream);
-	*form = form_of(&in, binary);
-	int status = READERS[*form](&in, w, r);
-	if (status == READ_OK && r->lowest == NO_ADDRESS) {
-		diag_error("No data in '%s'", w->name);
-		return READ_NO_DATA;
-	}
+	if (r->outside > 0xFFFFFFFFu && r->outside_line > 0)
+		diag_error("The record on line %" PRId64 " runs past address FFFFFFFFh", r->outside_line);
+	else if (misfit == MISFIT_MEMORY)
+		diag_error_unended("Hex file contents does not fit into available memory");
+	else if (misfit == MISFIT_MEMORY_LINE)
+		diag_error("Hex file contents does not fit into available memory");
+	else if (r->outside_line == 0)
+		report_length(w, r);
+	else
+		diag_error("Address %" PRIX64 "h on line %" PRId64 " lies outside the image, at %" PRIX64
+			   "h to %" PRIX64 "h",
+			   r->outside, r->outside_line, w->first, w->first + w->size - 1);
+}
+
+int read_file(FILE *stream, const read_window *w, int binary, int misfit, read_result *r,
+	      int *form)
+{
+	int status = read_input(stream, w, binary, r, form);
+	if (status == READ_DOES_NOT_FIT)
+		report_misfit(w, r, misfit);
 	return status;
-}
-
-int probe_lowest_address(FILE *stream, int form, uint64_t *lowest)
-{
-	line_reader in;
-	read_window probe = {nullptr, 0, 0, 0, 0, MISFIT_ADDRESS, 1, "", nullptr, nullptr};
-	read_result r;
-	if (form == INPUT_RAW || std::fseek(stream, 0, SEEK_SET) != 0)
-		return 1;
-	line_reader_init(&in, stream);
-	READERS[form](&in, &probe, &r);
-	*lowest = r.lowest;
-	return r.lowest == NO_ADDRESS ? 1 : 0;
 }

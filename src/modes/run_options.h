@@ -1,23 +1,21 @@
-// The command line of one run, as the option scanner leaves it.
+// The command line of one run, as the option scanner leaves it, and the plan of the chip it describes.
 #ifndef TARNWICK_RUN_OPTIONS_H
 #define TARNWICK_RUN_OPTIONS_H
 
 #include <cstdint>
 
-#include "image/image.h"
+#include "forms/forms.h"
+#include "image/chip_plan.h"
 
-// Largest program memory size that -p accepts: the whole image; and the
-// size of a run without -p.
-constexpr int32_t MAX_PROGRAM_SIZE = 65536;
+// Largest program memory size that -p accepts: the cells that can hold a
+// program; and the size of a run without -p.
+constexpr int32_t MAX_PROGRAM_SIZE = int32_t(IMAGE_CELLS);
 constexpr int32_t DEFAULT_PROGRAM_SIZE = 4096;
 
 // What a run does: convert a program into an image (the default), or read
 // an image back: report on it (--info), compare it with the image of a
 // program (--verify), or take the program out of it (--extract).
 enum { MODE_CONVERT = 0, MODE_INFO, MODE_VERIFY, MODE_EXTRACT, MODES };
-
-// Forms of the image file: Intel HEX, a C array (written only), raw bytes.
-enum { FORM_HEX = 0, FORM_C_ARRAY = 1, FORM_RAW = 2 };
 
 struct run_options {
 	int mode;                 // MODE_
@@ -29,12 +27,11 @@ struct run_options {
 	int crystal_code;         // -c, 0 to 4; 3 (16 MHz) by default
 	int slow_clock;           // 1 after -s
 	int length_header;        // 1 after -t
-	int image_form;           // FORM_ of the image file: the later of -a and --binary
+	int image_form;           // FORM_ of the image file: the later of -a, --binary and --srec
 	int fill_byte;            // --fill as given: 0 to 255, or NO_FILL
-	int fill;                 // the byte a cell without one stands for (fill_for), or NO_FILL
-	uint8_t chip_fill;        // the byte such a cell holds on the chip: fill, else ERASED_BYTE
+	chip_plan plan;           // the chip that the options describe (plan_run)
 	const char *array_name;   // -a: the C array's name, or null
-	uint32_t base_address;    // -b: the address of cell 0 in an Intel HEX image
+	uint32_t base_address;    // -b: the address of cell 0 in an image of records
 	int base_invalid;         // the last -b has a sign, or no value of 32 bits
 	const char *program_file; // the program: read, or written by --extract
 	const char *image_file;   // the image: written by a conversion, else read
@@ -46,5 +43,9 @@ struct run_options {
 // --fill byte; else ERASED_BYTE for a raw image and for --verify; else
 // NO_FILL. The one place where the default fill is worked out.
 int fill_for(int mode, int image_form, int fill_byte);
+
+// Sets opts->plan from the scanned options: the program memory, the
+// EEPROM's size and the fill byte of the run's mode and form.
+void plan_run(run_options *opts);
 
 #endif

@@ -65,6 +65,11 @@ int replace_file(const char *temp, const char *target);
 // Removes a file, if it can.
 void remove_file(const char *name);
 
+// Tells the system that the size bytes from block on are about to be used
+// whole, so that it may back them with large pages: a chip's image of
+// megabytes then costs few page faults. Changes nothing else.
+void expect_whole_use(void *block, size_t size);
+
 // Copies at most capacity - 2 characters of the executable's version text
 // and a NUL into buffer. Leaves buffer unchanged when no version text can
 // be had.

@@ -2,11 +2,13 @@
 #include "platform/platform.h"
 
 #include <cerrno>
+#include <cstdint>
 #include <climits>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -226,4 +228,19 @@ int replace_file(const char *temp, const char *target)
 void remove_file(const char *name)
 {
 	unlink(name);
+}
+
+void expect_whole_use(void *block, size_t size)
+{
+#ifdef MADV_HUGEPAGE
+	// The advice takes whole pages: those that lie within the block.
+	uintptr_t page = uintptr_t(sysconf(_SC_PAGESIZE));
+	uintptr_t first = (uintptr_t(block) + page - 1) & ~(page - 1);
+	uintptr_t end = (uintptr_t(block) + size) & ~(page - 1);
+	if (end > first)
+		madvise(reinterpret_cast<void *>(first), end - first, MADV_HUGEPAGE);
+#else
+	(void)block;
+	(void)size;
+#endif
 }

@@ -179,3 +179,13 @@ const char *diag_line(int index)
 		      sink.lost, sink.lost == 1 ? "error was" : "errors were");
 	return sink.lost_line;
 }
+
+const char *count_word(uint64_t count, const char *one, const char *more)
+{
+	return count == 1 ? one : more;
+}
+
+const char *bytes_word(uint64_t count)
+{
+	return count_word(count, "byte", "bytes");
+}

@@ -2,6 +2,8 @@
 #ifndef TARNWICK_DIAG_H
 #define TARNWICK_DIAG_H
 
+#include <cstdint>
+
 // Lets the compiler check the arguments against the format.
 #if defined(__GNUC__) || defined(__clang__)
 #define DIAG_PRINTF_FORMAT __attribute__((format(printf, 1, 2)))
@@ -20,6 +22,11 @@ void diag_error(const char *format, ...) DIAG_PRINTF_FORMAT;
 
 // The same without the line feed (one message of the loader has none).
 void diag_error_unended(const char *format, ...) DIAG_PRINTF_FORMAT;
+
+// "byte" for a count of 1, else "bytes"; and for any noun, its form for
+// the count: one when it is 1, else more.
+const char *bytes_word(uint64_t count);
+const char *count_word(uint64_t count, const char *one, const char *more);
 
 // Number of lines kept since diag_reset, and the text of one of them, for
 // index 0 to diag_count() - 1 (null for any other index); the text stays

@@ -4,12 +4,14 @@
 // input file; the run goes through tarnwick_run, as main does, writing to a
 // file in a temporary folder. Besides the sanitizers' checks it asserts that
 // the exit status is 0 or 1, that a failed run leaves the output empty or
-// absent, and that a successful run writes a C array or Intel HEX that loads,
-// or with --binary exactly program_size bytes that hold the cells of the
-// Intel HEX output of the same run (the fill byte where it has none); and
-// that --info reads every image it writes back as consistent and as what
-// the options and the program say. Some inputs go to --info as an image
-// of arbitrary bytes instead: the run must end with status 0 or 1.
+// absent, and that a successful run writes a C array, Intel HEX or
+// S-records that load, or with --binary exactly program_size bytes that
+// hold the cells of the Intel HEX output of the same run (the fill byte
+// where it has none); that --info reads every image it writes back as
+// consistent and as what the options and the program say, with the CRC-32
+// of the bytes that --binary writes with the same options, also for chips
+// above 64 KiB. Some inputs go to --info as an image of arbitrary bytes
+// instead: the run must end with status 0 or 1.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -23,6 +25,7 @@
 #include "cli/driver.h"
 #include "forms/hex_read.h"
 #include "forms/srec_read.h"
+#include "image/crc32.h"
 #include "image/header.h"
 #include "image/image.h"
 #include "info_model.h"
@@ -61,16 +64,16 @@ static std::string read_file(const std::string &path, bool *exists)
 	return content;
 }
 
-// Reads text into img, as S-records when its first byte that is not white
-// space is S or s, else as Intel HEX, and returns the reader's status;
-// *highest is the highest address stored.
+// Reads text into every cell of img, as S-records when its first byte that
+// is not white space is S or s, else as Intel HEX, and returns the reader's
+// status; *highest is the highest address stored.
 static int load_text(const std::string &text, image *img, int verify, uint64_t *highest)
 {
 	static line_reader reader;
 	size_t first = text.find_first_not_of(" \t\n\v\f\r");
 	bool srec = first != std::string::npos && (text[first] == 'S' || text[first] == 's');
 	FILE *in = fmemopen(const_cast<char *>(text.data()), text.size(), "r");
-	read_window w = {img->cells, 0, IMAGE_CELLS, IMAGE_CELLS, verify, MISFIT_MEMORY, 0, "fuzz", nullptr, nullptr};
+	read_window w = {img, 0, 0, img->size, verify, 0, 0, "fuzz"};
 	read_result r;
 	line_reader_init(&reader, in);
 	int status = (srec ? read_srec : read_hex)(&reader, &w, &r);
@@ -81,7 +84,7 @@ static int load_text(const std::string &text, image *img, int verify, uint64_t *
 
 static void check_hex_output(const std::string &text)
 {
-	image *img = image_alloc();
+	image *img = image_alloc(IMAGE_CELLS, ERASED_BYTE);
 	uint64_t highest;
 	int status = load_text(text, img, 1, &highest);
 	image_free(img);
@@ -161,12 +164,12 @@ static void check_raw_binary(const std::vector<std::string> &args, const std::st
 	check(raw.size() == size, "a raw binary is not as long as the EEPROM");
 	check(run(hex_args) == 0, "the run fails with Intel HEX output");
 	bool exists;
-	image *img = image_alloc();
+	image *img = image_alloc(uint32_t(size), ERASED_BYTE);
 	uint64_t highest;
 	check(load_text(read_file(hex_args.back(), &exists), img, 1, &highest) == READ_OK,
 	      "the Intel HEX output of a raw binary's run does not load");
-	for (size_t i = 0; i < raw.size(); i++) {
-		image_cell cell = i >= IMAGE_CELLS || img->cells[i] == EMPTY_CELL ? fill : img->cells[i];
+	for (uint32_t i = 0; i < raw.size(); i++) {
+		int cell = image_holds(img, i) ? img->bytes[i] : fill;
 		check((unsigned char)raw[i] == cell, "a raw binary differs from the Intel HEX output");
 	}
 	image_free(img);
@@ -175,11 +178,13 @@ static void check_raw_binary(const std::vector<std::string> &args, const std::st
 // The bytes that a file stores, by address (-1 where it stores none).
 static std::vector<int> bytes_of(const std::string &path)
 {
-	image *img = image_alloc();
+	image *img = image_alloc(IMAGE_CELLS, ERASED_BYTE);
 	bool exists;
 	uint64_t highest;
 	load_text(read_file(path, &exists), img, 0, &highest);
-	std::vector<int> bytes(img->cells, img->cells + highest + 1);
+	std::vector<int> bytes;
+	for (uint32_t i = 0; i <= highest; i++)
+		bytes.push_back(image_cell(img, i));
 	image_free(img);
 	return bytes;
 }
@@ -245,6 +250,32 @@ static std::vector<std::string> read_back(const std::vector<std::string> &args, 
 	return options;
 }
 
+// The CRC-32 of the bytes that the conversion writes with --binary in place
+// of its output's form and without -b, as eight upper-case digits.
+static std::string binary_crc32(const std::vector<std::string> &args)
+{
+	std::vector<std::string> raw;
+	for (size_t i = 0; i < args.size(); i++) {
+		bool valued = i > 0 && takes_value(args[i]);
+		if (args[i] != "-a" && args[i] != "-b" && args[i] != "--srec") {
+			raw.push_back(args[i]);
+			if (valued)
+				raw.push_back(args[i + 1]);
+		}
+		i += valued;
+	}
+	raw.insert(raw.begin() + 1, "--binary");
+	raw.back() = folder + "/out.crc.bin";
+	check(run(raw) == 0, "the run fails with --binary");
+	bool exists;
+	std::string bytes = read_file(raw.back(), &exists);
+	char text[16];
+	std::snprintf(text, sizeof text, "%08X",
+		      unsigned(crc32_update(0, reinterpret_cast<const unsigned char *>(bytes.data()),
+					    bytes.size())));
+	return text;
+}
+
 // --info with the conversion's -t, -p, -b, --binary and --fill reads the
 // image back without a failed check, and as the model says it must; it
 // returns whether the image holds a program that can be told apart.
@@ -262,6 +293,8 @@ static bool check_info(const std::vector<std::string> &args, bool binary)
 	info.push_back(args.back());
 	std::string text;
 	int status = run_captured(info, &text);
+	check(parse_report(text)["crc32"] == binary_crc32(args),
+	      "--info gives another CRC-32 than that of the bytes --binary writes");
 	// A program of fill bytes alone cannot be told from none.
 	bool none = expected_report(w)["program"] == "none";
 	check(status == none, "--info finds fault with an image that tarnwick wrote");
@@ -278,7 +311,7 @@ static void check_verify(const std::vector<std::string> &args)
 		if (args[i] == "-a" || args[i] == "-b" || args[i] == "-p" || args[i] == "--fill" ||
 		    args[i] == "--eeprom-size")
 			i++;
-		else if (args[i] != "-t" && args[i] != "--binary")
+		else if (args[i] != "-t" && args[i] != "--binary" && args[i] != "--srec")
 			verify.push_back(args[i]);
 	check(run(verify) == 0, "--verify finds a cell that differs in the image it lays out");
 }
@@ -328,7 +361,7 @@ static void check_extract(const std::vector<std::string> &args)
 static void remove_folder()
 {
 	for (const char *name : {"/in.hex", "/x.hex", "/out.hex", "/p.hex", "/e.hex", "/in.s19",
-				 "/x.s19", "/out.s19.bin"})
+				 "/x.s19", "/out.s19.bin", "/out.crc.bin"})
 		unlink((folder + name).c_str());
 	rmdir(folder.c_str());
 }
@@ -378,6 +411,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 					    "65537", "70000", "128K", "200000"};
 	if (chip % 2 != 0)
 		args.insert(args.end(), {"--eeprom-size", CHIPS[(chip >> 1) % 12]});
+	if (valued & 0x40)
+		args.push_back("--srec");
 	bool binary = (flags & 0x80) != 0;
 	if (binary)
 		args.push_back("--binary");

@@ -1,0 +1,64 @@
+// The plan of the chip, built once from the options: its size, the fill byte, the cells in use.
+#ifndef TARNWICK_CHIP_PLAN_H
+#define TARNWICK_CHIP_PLAN_H
+
+#include <cstdint>
+
+#include "image/image.h"
+
+// What a run knows of the chip that its image describes. Make it with
+// make_chip_plan and ask it through the functions below; every mode asks
+// the same plan.
+struct chip_plan {
+	uint32_t program_size; // the program memory's cells, 1 to IMAGE_CELLS (0 only in a
+			       // conversion that nothing fits into)
+	uint32_t chip_size;    // the EEPROM's cells, or 0 when not known
+	int fill;              // the byte that a cell without one stands for, or NO_FILL
+	uint8_t chip_byte;     // the byte that such a cell holds on the chip: fill, else
+			       // ERASED_BYTE
+};
+
+// The plan of a chip of chip_size cells (0: not known) behind a program
+// memory of program_size cells (negative sizes count as 0), with a cell
+// without a byte standing for fill (NO_FILL: for nothing).
+chip_plan make_chip_plan(int64_t program_size, uint32_t chip_size, int fill);
+
+// The cells that the image covers, as an output writes them and the CRC-32
+// counts them: the chip's when its size is known, else the program
+// memory's.
+inline uint32_t plan_covered(const chip_plan *p)
+{
+	return p->chip_size != 0 ? p->chip_size : p->program_size;
+}
+
+// The cells that an image read back may reach: the chip's, else
+// IMAGE_CELLS.
+inline uint32_t plan_chip_cells(const chip_plan *p)
+{
+	return p->chip_size != 0 ? p->chip_size : IMAGE_CELLS;
+}
+
+// Allocates the image of the chip, empty: every cell that an image read
+// back may reach, and at least the IMAGE_CELLS (and the spare cells) that a
+// program is read into; a cell without a byte holds the chip's byte. Null
+// when out of memory.
+image *plan_image(const chip_plan *p);
+
+// The rule of which cells are in use, the one every mode asks: a cell is
+// in use when it holds a byte and, where a fill byte is in play, a byte
+// other than the fill byte. img must come from plan_image of the same plan:
+// a cell without a byte holds the chip's byte, which is the fill byte when
+// one is in play, so that the byte alone tells.
+inline bool cell_in_use(const image *img, const chip_plan *p, uint32_t i)
+{
+	return p->fill == NO_FILL ? image_holds(img, i) : img->bytes[i] != uint8_t(p->fill);
+}
+
+// How many of the count cells from first on are in use: none, some or all.
+enum { USE_NONE, USE_SOME, USE_ALL };
+int cells_in_use(const image *img, const chip_plan *p, uint32_t first, uint32_t count);
+
+// The last cell below end that is in use, or -1.
+int64_t last_in_use(const image *img, const chip_plan *p, uint32_t end);
+
+#endif

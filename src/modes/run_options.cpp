@@ -1,0 +1,15 @@
+// The command line of one run, as the option scanner leaves it, and the plan of the chip it describes.
+#include "modes/run_options.h"
+
+int fill_for(int mode, int image_form, int fill_byte)
+{
+	if (fill_byte != NO_FILL)
+		return fill_byte;
+	return image_form == FORM_RAW || mode == MODE_VERIFY ? ERASED_BYTE : NO_FILL;
+}
+
+void plan_run(run_options *opts)
+{
+	opts->plan = make_chip_plan(opts->program_size, opts->eeprom_size,
+				    fill_for(opts->mode, opts->image_form, opts->fill_byte));
+}
