@@ -3,6 +3,7 @@
 
 #include <csignal>
 #include <dirent.h>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
@@ -16,22 +17,37 @@
 // The unprivileged user and group of Debian, "nobody" and "nogroup".
 constexpr uid_t NOBODY = 65534;
 
-std::string records_of(const std::string &bytes)
+// The data record of the count bytes from address on, behind an extended
+// linear address record when the upper 16 bits of the address are not
+// *upper.
+static std::string record_at(const std::string &bytes, unsigned address, unsigned *upper)
+{
+	char record[48];
+	std::string text;
+	if (address >> 16 != *upper) {
+		*upper = address >> 16;
+		std::snprintf(record, sizeof record, ":02000004%04X%02X\n", *upper,
+			      (0x100 - ((6 + (*upper >> 8) + *upper) & 0xFF)) & 0xFF);
+		text = record;
+	}
+	unsigned count = bytes.size() - address < 16 ? unsigned(bytes.size() - address) : 16;
+	unsigned sum = count + (address >> 8 & 0xFF) + (address & 0xFF);
+	int n = std::snprintf(record, sizeof record, ":%02X%04X00", count, address & 0xFFFF);
+	for (unsigned i = 0; i < count; i++) {
+		unsigned byte = static_cast<unsigned char>(bytes[address + i]);
+		sum += byte;
+		n += std::snprintf(record + n, sizeof record - n, "%02X", byte);
+	}
+	std::snprintf(record + n, sizeof record - n, "%02X\n", (0x100 - (sum & 0xFF)) & 0xFF);
+	return text + record;
+}
+
+std::string records_of(const std::string &bytes, unsigned stride)
 {
 	std::string text;
-	for (unsigned address = 0; address < bytes.size(); address += 16) {
-		unsigned count = bytes.size() - address < 16 ? unsigned(bytes.size() - address) : 16;
-		char record[48];
-		unsigned sum = count + (address >> 8) + (address & 0xFF);
-		int n = std::snprintf(record, sizeof record, ":%02X%04X00", count, address);
-		for (unsigned i = 0; i < count; i++) {
-			unsigned byte = static_cast<unsigned char>(bytes[address + i]);
-			sum += byte;
-			n += std::snprintf(record + n, sizeof record - n, "%02X", byte);
-		}
-		std::snprintf(record + n, sizeof record - n, "%02X\n", (0x100 - (sum & 0xFF)) & 0xFF);
-		text += record;
-	}
+	unsigned records = unsigned((bytes.size() + 15) / 16), upper = 0;
+	for (unsigned k = 0; k < records; k++)
+		text += record_at(bytes, unsigned((uint64_t(k) * stride % records) * 16), &upper);
 	return text;
 }
 

@@ -64,8 +64,10 @@ private:
 };
 
 // Intel HEX text of data records of 16 bytes (the last one holding the
-// rest) that hold the bytes from address 0 on.
-std::string records_of(const std::string &bytes);
+// rest) that hold the bytes from address 0 on, behind extended linear
+// address records from 64 KiB on; with a stride (coprime to the number of
+// records) record k * stride (modulo their number) comes k-th.
+std::string records_of(const std::string &bytes, unsigned stride = 1);
 
 // The same of the bytes 00h, 01h, ... (the low byte of each address) from
 // address 0 to count - 1.

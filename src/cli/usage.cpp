@@ -1,4 +1,4 @@
-// The usage text and the version banner, both written to stderr.
+// The usage text (on stderr), the help text of --help and the version line (on stdout or stderr).
 #include "cli/usage.h"
 
 #include <cstdio>

@@ -1,11 +1,12 @@
-// The usage text and the version banner, both written to stderr.
+// The usage text (on stderr), the help text of --help and the version line (on stdout or stderr).
 #ifndef TARNWICK_USAGE_H
 #define TARNWICK_USAGE_H
 
 #include <cstddef>
 #include <cstdio>
 
-// Writes the nine-line usage text, ending in an empty line.
+// Writes the nine-line usage text, ending in an empty line, to stderr: after
+// -h, a bad option or a wrong number of file names.
 void print_usage();
 
 // Writes the help text of --help to stdout: the forms of the command line,

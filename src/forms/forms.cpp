@@ -13,10 +13,10 @@
 #include "report/diag.h"
 
 const form_row FORMS[FORM_COUNT] = {
-	{"Intel HEX", "", 1, nullptr, read_hex, write_hex, "wt"},
-	{"S-record", "--srec", 1, "Ss", read_srec, write_srec, "wt"},
-	{"C array", "-a", 0, nullptr, nullptr, write_c_array, "wt"},
-	{"raw binary", "--binary", 0, nullptr, read_raw, write_raw, "wb"},
+	{"Intel HEX", 1, nullptr, read_hex, write_hex, "wt"},
+	{"S-record", 1, "Ss", read_srec, write_srec, "wt"},
+	{"C array", 0, nullptr, nullptr, write_c_array, "wt"},
+	{"raw binary", 0, nullptr, read_raw, write_raw, "wb"},
 };
 
 // The one place where a file's form is told.

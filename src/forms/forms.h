@@ -11,14 +11,13 @@
 // The forms of a file, FORMS[] in this order.
 enum { FORM_INTEL_HEX = 0, FORM_SREC, FORM_C_ARRAY, FORM_RAW, FORM_COUNT };
 
-// One form: its name in a report, the option of a conversion that writes
-// it ("" for the default), whether its files are records at addresses
-// (which -b moves), the characters that a file of it begins with behind
-// white space (null: not told by them), its reader (null: never read),
-// its writer, and the fopen mode its output is opened with.
+// One form: its name in a report, whether its files are records at
+// addresses (which a base address moves), the characters that a file of it
+// begins with behind white space (null: not told by them), its reader
+// (null: never read), its writer, and the fopen mode its output is opened
+// with.
 struct form_row {
 	const char *name;
-	const char *option;
 	int records;
 	const char *first_bytes;
 	file_reader read;

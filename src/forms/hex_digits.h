@@ -1,4 +1,4 @@
-// Reading the two-digit hexadecimal fields of Intel HEX text.
+// Hexadecimal digits of either case, and pairs of them, read by table: the byte fields of text records.
 #ifndef TARNWICK_HEX_DIGITS_H
 #define TARNWICK_HEX_DIGITS_H
 

@@ -13,10 +13,6 @@
 #include "report/diag.h"
 #include "report/memory.h"
 
-// Characters that a POSIX shell takes as they are in a word.
-static const char SHELL_SAFE[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"
-				 "0123456789_@%+=:,./-";
-
 // A command being built: its text, which grows as it is appended to, and
 // whether memory for it ran out.
 struct command_text {
@@ -59,22 +55,17 @@ static void put_format(command_text *c, const char *format, ...)
 		put_text(c, piece, size_t(n));
 }
 
-// Appends a blank and text, in single quotes where a shell needs them.
+// Appends a blank and text, quoted where the platform's shells need it.
 static void put_word(command_text *c, const char *text)
 {
-	size_t n = std::strlen(text);
-	put_text(c, " ", 1);
-	if (n > 0 && std::strspn(text, SHELL_SAFE) == n) {
-		put_text(c, text, n);
+	char *word = shell_word(text);
+	if (word == nullptr) {
+		c->failed = 1;
 		return;
 	}
-	put_text(c, "'", 1);
-	for (; *text != '\0'; text++)
-		if (*text == '\'')
-			put_text(c, "'\\''", 4);
-		else
-			put_text(c, text, 1);
-	put_text(c, "'", 1);
+	put_text(c, " ", 1);
+	put_text(c, word, std::strlen(word));
+	std::free(word);
 }
 
 // The options of the conversion that rebuilds the image, read in the given
@@ -93,8 +84,8 @@ static void put_options(command_text *c, const run_options *opts, const image *i
 		put_format(c, " -p %d", int(opts->program_size));
 	if (FORMS[form].records && opts->base_address != 0)
 		put_format(c, " -b %X", unsigned(opts->base_address));
-	if (FORMS[form].option[0] != '\0')
-		put_format(c, " %s", FORMS[form].option);
+	if (form_option(form)[0] != '\0')
+		put_format(c, " %s", form_option(form));
 	if (plan->fill != fill_for(MODE_CONVERT, form, NO_FILL))
 		put_format(c, " --fill=%02X", unsigned(plan->fill));
 	if (plan->chip_size != 0)

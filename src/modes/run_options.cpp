@@ -8,6 +8,12 @@ int fill_for(int mode, int image_form, int fill_byte)
 	return image_form == FORM_RAW || mode == MODE_VERIFY ? ERASED_BYTE : NO_FILL;
 }
 
+const char *form_option(int form)
+{
+	static const char *const OPTIONS[FORM_COUNT] = {"", "--srec", "-a", "--binary"};
+	return OPTIONS[form];
+}
+
 void plan_run(run_options *opts)
 {
 	opts->plan = make_chip_plan(opts->program_size, opts->eeprom_size,

@@ -44,6 +44,10 @@ struct run_options {
 // NO_FILL. The one place where the default fill is worked out.
 int fill_for(int mode, int image_form, int fill_byte);
 
+// The option that makes a conversion write the given form: "" for Intel
+// HEX, which it writes without one.
+const char *form_option(int form);
+
 // Sets opts->plan from the scanned options: the program memory, the
 // EEPROM's size and the fill byte of the run's mode and form.
 void plan_run(run_options *opts);

@@ -65,6 +65,13 @@ int replace_file(const char *temp, const char *target);
 // Removes a file, if it can.
 void remove_file(const char *name);
 
+// text as one word of a command that the platform's shells read as it
+// is: unchanged when that needs no quotes, else quoted (single quotes for
+// POSIX shells, a quote in it as '\''; double quotes, which cmd.exe and
+// PowerShell both read, on Windows). In memory that the caller frees; null
+// when out of memory.
+char *shell_word(const char *text);
+
 // Tells the system that the size bytes from block on are about to be used
 // whole, so that it may back them with large pages: a chip's image of
 // megabytes then costs few page faults. Changes nothing else.

@@ -1,6 +1,8 @@
 // What differs between the platforms, for POSIX systems.
 #include "platform/platform.h"
 
+#include "report/memory.h"
+
 #include <cerrno>
 #include <cstdint>
 #include <climits>
@@ -243,4 +245,32 @@ void expect_whole_use(void *block, size_t size)
 	(void)block;
 	(void)size;
 #endif
+}
+
+// Characters that a POSIX shell takes as they are in a word.
+static const char SHELL_SAFE[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"
+				 "0123456789_@%+=:,./-";
+
+char *shell_word(const char *text)
+{
+	size_t n = std::strlen(text);
+	char *word = static_cast<char *>(run_realloc(nullptr, 4 * n + 3));
+	if (word == nullptr)
+		return nullptr;
+	if (n > 0 && std::strspn(text, SHELL_SAFE) == n) {
+		std::memcpy(word, text, n + 1);
+		return word;
+	}
+	char *p = word;
+	*p++ = '\'';
+	for (; *text != '\0'; text++)
+		if (*text == '\'') {
+			std::memcpy(p, "'\\''", 4);
+			p += 4;
+		} else {
+			*p++ = *text;
+		}
+	*p++ = '\'';
+	*p = '\0';
+	return word;
 }

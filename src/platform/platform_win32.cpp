@@ -2,6 +2,8 @@
 // go through the wide-character API and are UTF-8 inside the program.
 #include "platform/platform.h"
 
+#include "report/memory.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -311,4 +313,34 @@ void remove_file(const char *name)
 void expect_whole_use(void *, size_t)
 {
 	// Large pages need a privilege that a user's process does not have.
+}
+
+// Characters that cmd.exe and PowerShell both take as they are in a word.
+static const char SHELL_SAFE[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"
+				 "0123456789_%+=:./\\-";
+
+char *shell_word(const char *text)
+{
+	size_t n = std::strlen(text);
+	char *word = static_cast<char *>(run_realloc(nullptr, 2 * n + 3));
+	if (word == nullptr)
+		return nullptr;
+	if (n > 0 && std::strspn(text, SHELL_SAFE) == n) {
+		std::memcpy(word, text, n + 1);
+		return word;
+	}
+	// No file name holds a double quote; backslashes right before the
+	// closing one are doubled, so that it is not taken for a quote within.
+	size_t tail = 0;
+	while (tail < n && text[n - 1 - tail] == '\\')
+		tail++;
+	char *p = word;
+	*p++ = '"';
+	std::memcpy(p, text, n);
+	p += n;
+	std::memset(p, '\\', tail);
+	p += tail;
+	*p++ = '"';
+	*p = '\0';
+	return word;
 }

@@ -39,15 +39,20 @@ static int short_escape(unsigned char ch)
 	}
 }
 
-// Writes the character or UTF-8 sequence at p as JSON string content;
-// returns what follows it.
+// U+FFFD, the replacement character, in UTF-8.
+static const char REPLACEMENT[] = "\xEF\xBF\xBD";
+
+// Writes the character or UTF-8 sequence at p as JSON string content, a
+// byte that begins no sequence as U+FFFD; returns what follows it.
 static const unsigned char *put_escaped(FILE *out, const unsigned char *p)
 {
 	int escape = short_escape(*p);
 	int n = utf8_length(p);
 	if (escape != 0)
 		std::fprintf(out, "\\%c", escape);
-	else if (n == 0 || *p < 0x20)
+	else if (n == 0)
+		std::fputs(REPLACEMENT, out);
+	else if (*p < 0x20)
 		std::fprintf(out, "\\u%04X", *p);
 	else
 		std::fwrite(p, 1, size_t(n), out);

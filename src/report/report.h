@@ -41,8 +41,7 @@ void report_end(report *r);
 // Writes text as a JSON string, quotes included, that is always valid JSON:
 // '"' and '\' escaped, control characters as \n, \t, \r, \b, \f or \u00XX,
 // valid UTF-8 sequences as they are, and every other byte (one that is not
-// part of a valid UTF-8 sequence) as \u00XX with XX its value in upper-case
-// hex.
+// part of a valid UTF-8 sequence) as U+FFFD, the replacement character.
 void json_string(FILE *out, const char *text);
 
 #endif
