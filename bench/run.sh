@@ -3,6 +3,7 @@
 # run, and prints a Markdown table with the ratios and the targets.
 #   instructions: valgrind --tool=callgrind (repeatable on a busy machine)
 #   wall time:    hyperfine, median of repeated runs
+#   CPU time:     hyperfine, mean user plus system time
 #   memory:       peak resident set size from GNU time
 #   throughput:   the loader and the writer in-process (Google Benchmark)
 # Usage: bench/run.sh [output.md]     (the table also goes to the file, a
@@ -17,7 +18,8 @@ if [ "$#" -ge 1 ]; then
 	esac
 fi
 cd "$(dirname "$0")/.."
-sh scripts/install-deps.sh cmake make gcc g++ libbenchmark-dev valgrind hyperfine srecord binutils time
+sh scripts/install-deps.sh cmake make gcc g++ libbenchmark-dev valgrind hyperfine srecord binutils time \
+	libarchive-zip-perl
 cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DTARNWICK_TESTS=OFF -DTARNWICK_BENCH=ON >/dev/null
 cmake --build build-bench --parallel >/dev/null
 work=$(mktemp -d)
@@ -43,6 +45,13 @@ wall_ms() {
 peak_kib() {
 	/usr/bin/time -f %M -o rss.txt "$@" >/dev/null 2>&1 || true
 	tail -n 1 rss.txt
+}
+# Mean CPU time (user plus system) in milliseconds over `runs` runs.
+cpu_ms() {
+	runs=$1
+	shift
+	hyperfine -N --style none --warmup 3 --runs "$runs" --export-csv cpu.csv "$*" >/dev/null 2>&1
+	awk -F, 'NR == 2 { printf "%.3f", ($5 + $6) * 1000 }' cpu.csv
 }
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.1f", a / b }'; }
 
@@ -102,6 +111,8 @@ read_back() { # variable for the instructions, tarnwick's arguments
 }
 srec_i=$(instructions "$TW" -p 65536 full.srec out.hex); srec_m=$(wall_ms 30 "$TW -p 65536 full.srec out.hex"); srec_k=$(peak_kib "$TW" -p 65536 full.srec out.hex)
 row "tarnwick -p 65536 full.srec (S1 records of 16 bytes)" "$srec_i" "$srec_m" "$srec_k"
+sout_i=$(instructions "$TW" -p 65536 --srec full.hex out.s19); sout_m=$(wall_ms 30 "$TW -p 65536 --srec full.hex out.s19"); sout_k=$(peak_kib "$TW" -p 65536 --srec full.hex out.s19)
+row "tarnwick -p 65536 --srec full.hex" "$sout_i" "$sout_m" "$sout_k"
 chip_i=$(instructions "$TW" -p 65536 --binary --eeprom-size=65536 full.hex out.bin); chip_m=$(wall_ms 30 "$TW -p 65536 --binary --eeprom-size=65536 full.hex out.bin"); chip_k=$(peak_kib "$TW" -p 65536 --binary --eeprom-size=65536 full.hex out.bin)
 row "tarnwick -p 65536 --binary --eeprom-size=65536 full.hex" "$chip_i" "$chip_m" "$chip_k"
 read_back info_i --info -p 65536 image.hex
@@ -112,6 +123,30 @@ bi=$(instructions "$TW" -p 65536 big.hex out.hex); bm=$(wall_ms 5 "$TW -p 65536 
 bcm=$(wall_ms 5 "cp big.hex out.hex")
 row "tarnwick -p 65536 big.hex ($(($(wc -c <big.hex) / 1000000)) MB)" "$bi" "$bm" "$bk"
 row "cp big.hex out.hex" "-" "$bcm" "-"
+
+# A 16 MiB chip read out: the full image's conversion as raw bytes (and a
+# copy, for cmp) and as Intel HEX with every cell filled.
+CHIP="-p 65536 --eeprom-size=16384K"
+"$TW" $CHIP --binary full.hex chip.bin 2>/dev/null
+cp chip.bin chip2.bin
+"$TW" $CHIP --fill=FF full.hex chip.hex 2>/dev/null
+echo
+echo "A 16 MiB chip (mean CPU time, user and system, in place of wall time):"
+echo
+echo "| command | instructions | mean CPU ms | peak RSS KiB |"
+echo "|---|---:|---:|---:|"
+chip_row() { # variable prefix, what the row is called, command
+	var=$1 name=$2
+	shift 2
+	ci=$(instructions "$@"); cc=$(cpu_ms 20 "$*"); ck=$(peak_kib "$@")
+	row "$name" "$ci" "$cc" "$ck"
+	eval "${var}_i=\$ci ${var}_c=\$cc ${var}_k=\$ck"
+}
+chip_row cv "tarnwick --verify --binary $CHIP full.hex chip.bin" "$TW" --verify --binary $CHIP full.hex chip.bin
+chip_row ci "tarnwick --info --binary $CHIP chip.bin" "$TW" --info --binary $CHIP chip.bin
+chip_row ch "tarnwick --verify $CHIP full.hex chip.hex ($(($(wc -c <chip.hex) / 1000000)) MB)" "$TW" --verify $CHIP full.hex chip.hex
+chip_row cm "cmp chip.bin chip2.bin" cmp chip.bin chip2.bin
+chip_row cc "crc32 chip.bin" crc32 chip.bin
 
 "$OLDPWD/build-bench/hex_bench" --benchmark_format=csv 2>/dev/null >gbench.csv
 load_mbs=$(awk -F, '/bm_load_hex_file/ { printf "%.0f", $6 / 1e6 }' gbench.csv)
@@ -128,7 +163,8 @@ check() { printf '| %s | %s | %s |\n' "$1" "$2" "$(awk "BEGIN { print ($3) ? \"y
 check "instructions, full image: 15x fewer than srec_cat" "$(ratio "$full_s" "$full_t")x" "$full_s >= 15 * $full_t"
 check "instructions, full image: 5x fewer than objcopy" "$(ratio "$full_o" "$full_t")x" "$full_o >= 5 * $full_t"
 check "instructions, full image: raw binary at most Intel HEX" "$full_r / $full_t" "$full_r <= $full_t"
-check "instructions, full image: conversion at most 1,984,581, as before S-records" "$full_t" "$full_t <= 1984581"
+check "instructions, full image: conversion at most 1,847,416, as before the whole chip" "$full_t" "$full_t <= 1847416"
+check "instructions, full image: --srec at most 1.1x Intel HEX" "$sout_i / $full_t" "$sout_i <= 1.1 * $full_t"
 check "instructions, full image: S-record at most 1.2x Intel HEX" "$srec_i / $full_t" "$srec_i <= 1.2 * $full_t"
 check "instructions, full image: --binary --eeprom-size=65536 at most --binary -p 65536 before it (1,499,703)" "$chip_i" "$chip_i <= 1499703"
 if [ -n "$info_i" ] && [ -n "$map_i" ]; then
@@ -149,6 +185,13 @@ two_conversions --extract "$extract_i"
 check "own share (conversion less -h) at most 2,000,000" "$own" "$own <= 2000000"
 check "median wall time at most twice cp's" "$(ratio "$full_tm" "$full_cm")x cp" "$full_tm <= 2 * $full_cm"
 check "peak RSS at most 1 MiB above -h" "+$((full_tk - HELP_KIB)) KiB" "$full_tk - $HELP_KIB <= 1024"
+check "peak RSS, full image: at most 1,724 KiB, as before the whole chip" "$full_tk KiB" "$full_tk <= 1724"
+check "instructions, 16 MiB: --verify --binary at most 100 M" "$cv_i" "$cv_i <= 100000000"
+check "instructions, 16 MiB: --info --binary at most 100 M" "$ci_i" "$ci_i <= 100000000"
+check "instructions, 16 MiB: --verify of Intel HEX at most 1,323 M, as before the whole chip" "$ch_i" "$ch_i <= 1323000000"
+check "CPU time, 16 MiB: --verify --binary at most 1.5x cmp" "$(ratio "$cv_c" "$cm_c")x cmp" "$cv_c <= 1.5 * $cm_c"
+check "CPU time, 16 MiB: --info --binary at most 1.5x cmp" "$(ratio "$ci_c" "$cm_c")x cmp" "$ci_c <= 1.5 * $cm_c"
+check "peak RSS, 16 MiB: each run at most 24 MiB" "$cv_k / $ci_k / $ch_k KiB" "$cv_k <= 24576 && $ci_k <= 24576 && $ch_k <= 24576"
 check "loader at least 400 MB/s" "$load_mbs MB/s" "$load_mbs >= 400"
 check "writer at least 400 MB/s" "$write_mbs MB/s" "$write_mbs >= 400"
 check "100 MB file in under 0.5 s" "$bm ms" "$bm < 500"

@@ -6,6 +6,7 @@
 
 #include <cctype>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <utility>
 #include <vector>
@@ -208,6 +209,24 @@ TEST(hex_read_byte, reads_exactly_the_digit_pairs)
 			uint32_t value = 0x1234;
 			ASSERT_EQ(digits, hex_read_byte(pair, &value)) << first << " " << second;
 			ASSERT_EQ(digits ? std::strtoul(pair, nullptr, 16) : 0x1234, value);
+		}
+	// Sixteen pairs at once: each character in each place of them.
+	const char base[] = "0123456789ABCDEFabcdef0123456789";
+	for (int place = 0; place < 32; place++)
+		for (int c = 0; c < 256; c++) {
+			char text[33];
+			std::memcpy(text, base, sizeof text);
+			text[place] = char(c);
+			uint8_t bytes[16], want[16];
+			uint32_t sum = 7, want_sum = 7;
+			bool digits = std::isxdigit(c);
+			for (int i = 0; digits && i < 16; i++) {
+				want[i] = uint8_t(std::strtoul(std::string(text + 2 * i, 2).c_str(), nullptr, 16));
+				want_sum += want[i];
+			}
+			ASSERT_EQ(digits, hex_read_16(text, bytes, &sum)) << place << " " << c;
+			ASSERT_EQ(want_sum, sum) << place << " " << c;
+			ASSERT_TRUE(!digits || std::memcmp(want, bytes, 16) == 0) << place << " " << c;
 		}
 }
 

@@ -78,6 +78,11 @@ static bool check_line(const text_record *rec, const srec_prefix *s, const read_
 	for (const char *q = rec->pos; !decoded_later && q < p; q += 2)
 		if (hex_pair_value(q) < 0)
 			return false;
+	// Mostly the line ends right there.
+	if (p < rec->end && *p == '\n') {
+		*piece = static_cast<size_t>(p + 1 - line);
+		return true;
+	}
 	while (p < rec->end && (*p == ' ' || *p == '\t'))
 		p++;
 	if (p < rec->end && *p != '\n' && *p != '\r')

@@ -57,12 +57,10 @@ inline bool read_byte(text_record *rec, uint32_t *value)
 bool skip_bytes(text_record *rec, uint32_t count);
 
 // Decodes count byte fields at p into bytes[0 ..] and adds them to *sum;
-// false when one of them is malformed, *sum then unchanged. Called with a
-// constant count for the common 16-byte record, where the loop unrolls.
+// false when one of them is malformed, *sum then unchanged.
 TEXT_RECORDS_INLINE bool decode_bytes(const char *p, uint32_t count, uint8_t *bytes, uint32_t *sum)
 {
 	uint32_t total = 0;
-#pragma GCC unroll 16
 	for (uint32_t i = 0; i < count; i++, p += 2) {
 		int value = hex_pair_value(p);
 		if (value < 0)
@@ -92,7 +90,7 @@ TEXT_RECORDS_INLINE int store_data(text_record *rec, const read_window *w, read_
 	bool complete = rec->end - rec->pos >= 2 * int64_t(count) + 2;
 	if (complete && count > 0 && first >= 0 && first + count <= w->size) {
 		uint8_t bytes[255];
-		bool decoded = count == 16 ? decode_bytes(rec->pos, 16, bytes, &rec->sum)
+		bool decoded = count == 16 ? hex_read_16(rec->pos, bytes, &rec->sum)
 					   : decode_bytes(rec->pos, count, bytes, &rec->sum);
 		if (decoded) {
 			uint32_t cell = w->cell + uint32_t(first);

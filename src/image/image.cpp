@@ -24,7 +24,7 @@ image *image_alloc(uint32_t size, uint8_t empty)
 	uint64_t cells = uint64_t(size) + SPARE_CELLS;
 	// One word more than the cells need, so that a mark of up to 64 cells
 	// may touch the word behind its last cell.
-	size_t words = size_t(cells / 64 + 1);
+	size_t words = size_t((cells + 63) / 64 + 1);
 	size_t bytes = size_t(cells);
 	size_t total = sizeof(image) + words * 8 + bytes;
 	char *block = static_cast<char *>(run_realloc(nullptr, total));
