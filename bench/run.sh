@@ -4,7 +4,7 @@
 #   instructions: valgrind --tool=callgrind (repeatable on a busy machine)
 #   wall time:    hyperfine, median of repeated runs
 #   CPU time:     hyperfine, mean user plus system time
-#   memory:       peak resident set size from GNU time
+#   memory:       peak resident set size from GNU time, least of five runs
 #   throughput:   the loader and the writer in-process (Google Benchmark)
 # Usage: bench/run.sh [output.md]     (the table also goes to the file, a
 #                                     relative name being taken from where
@@ -41,10 +41,16 @@ wall_ms() {
 	hyperfine --style none --warmup 3 --runs "$runs" --export-csv wall.csv "$*" >/dev/null 2>&1
 	awk -F, 'NR == 2 { printf "%.3f", $4 * 1000 }' wall.csv
 }
-# Peak resident set size in KiB.
+# Peak resident set size in KiB: the least of five runs, as the pages of
+# the shared libraries that a run touches vary from run to run.
 peak_kib() {
-	/usr/bin/time -f %M -o rss.txt "$@" >/dev/null 2>&1 || true
-	tail -n 1 rss.txt
+	least=""
+	for run in 1 2 3 4 5; do
+		/usr/bin/time -f %M -o rss.txt "$@" >/dev/null 2>&1 || true
+		kib=$(tail -n 1 rss.txt)
+		[ -z "$least" ] || [ "$kib" -lt "$least" ] && least=$kib
+	done
+	echo "$least"
 }
 # Mean CPU time (user plus system) in milliseconds over `runs` runs.
 cpu_ms() {
