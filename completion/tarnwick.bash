@@ -10,12 +10,13 @@
 # Every option, as tarnwick --help lists them: -c for "-c MHz", --fill= for
 # "--fill=HH", an option that takes its value behind "=".
 _tarnwick_options='-a -b -c -e -h -i -p -s -t --binary --eeprom-size= --extract --fill=
-	--help --info --json --map --srec --verify --version'
+	--help --info --json --map --serial= --serial-counter= --serial-log= --serial-number=
+	--set= --srec --verify --version'
 
 _tarnwick()
 {
 	local cur=${COMP_WORDS[COMP_CWORD]} prefix='' word long rest letter i o
-	local arg='' value='' ends='' mode='' short='' drop='' keep='' srec=''
+	local arg='' value='' ends='' mode='' short='' drop='' keep='' only=''
 	COMPREPLY=()
 	for ((i = 1; i < ${#COMP_WORDS[@]}; i++)); do
 		word=${COMP_WORDS[i]}
@@ -42,9 +43,11 @@ _tarnwick()
 			[[ $long == *[[:space:]]* ]] && continue # ambiguous
 			case $long in
 			info | verify | extract) mode=$long ;;
-			srec) srec=1 ;;
+			# options that a conversion alone takes, or --verify too
+			srec | serial-counter | serial-log) only+=' --extract --info --verify' ;;
+			set | serial-number) only+=' --extract --info' ;;
 			esac
-			[[ $long == @(fill|eeprom-size) && $word != *=* ||
+			[[ $long == @(fill|eeprom-size|set|serial|serial-*) && $word != *=* ||
 				${COMP_WORDS[i + 1]} == = ]] && arg=$long
 			continue
 		fi
@@ -68,15 +71,17 @@ _tarnwick()
 		mapfile -t COMPREPLY < <(compgen -P "$prefix" -W '4 8 12 16 20' -- "$cur")
 		return
 		;;
-	e) ;; # a file name
+	e | serial-counter | serial-log) ;; # a file name
 	?*)
 		return # a name, a number or a byte: nothing to offer
 		;;
 	*)
 		if [[ $cur == -* ]]; then
 			case $mode in
-			info | extract) drop='-a -c -e -s --srec' ;;
-			verify) drop='-a --srec' ;;
+			info | extract)
+				drop='-a -c -e -s --srec --set= --serial-counter= --serial-log= --serial-number='
+				;;
+			verify) drop='-a --srec --serial-counter= --serial-log=' ;;
 			esac
 			# one mode a line; --json and --map only with a mode
 			if [[ $mode ]]; then
@@ -86,7 +91,7 @@ _tarnwick()
 			fi
 			[[ $short == *[aces]* ]] && drop+=' --extract --info'
 			[[ $short == *a* ]] && drop+=' --verify'
-			[[ $srec ]] && drop+=' --extract --info --verify'
+			drop+=$only
 			for o in $_tarnwick_options; do
 				[[ " $drop " == *" $o "* ]] || keep+=" $o"
 			done

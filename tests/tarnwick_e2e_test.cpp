@@ -1,8 +1,10 @@
 // End-to-end runs of the tarnwick binary: exit status, stderr and output together.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -231,10 +233,10 @@ const e2e_case PARITY_CASES[] = {
 const std::string HELP =
 	"usage: tarnwick [options] <infile> <outfile>\n"
 	"       tarnwick --info [-b address] [-i] [-p size] [-t] [--binary] [--fill=HH]\n"
-	"                [--eeprom-size=N] [--json] [--map] <image>\n"
+	"                [--eeprom-size=N] [--serial=A:F:W] [--json] [--map] <image>\n"
 	"       tarnwick --verify [options] [--json] [--map] <infile> <image>\n"
 	"       tarnwick --extract [-b address] [-i] [-p size] [-t] [--binary]\n"
-	"                [--fill=HH] [--eeprom-size=N] [--json] [--map]\n"
+	"                [--fill=HH] [--eeprom-size=N] [--serial=A:F:W] [--json] [--map]\n"
 	"                <image> <program.hex> [<expert.hex>]\n"
 	"Lays out a microcontroller program, read as Intel HEX or S-record, as a serial\n"
 	"EEPROM image behind its boot header, and writes the image; or reads an image\n"
@@ -262,6 +264,24 @@ const std::string HELP =
 	"                size of the EEPROM in bytes (32768, or 32K with K for 1024),\n"
 	"                at most 16384K: the image must fit into it, and the output\n"
 	"                covers it\n"
+	"  --set=ADDRESS:BYTES\n"
+	"                replace the program's bytes from program address ADDRESS\n"
+	"                (hexadecimal) on by BYTES (pairs of hexadecimal digits, 1 to\n"
+	"                256 of them); may be given more than once\n"
+	"  --serial=ADDRESS:FORMAT:WIDTH\n"
+	"                write a serial number over the program's bytes from ADDRESS\n"
+	"                on: FORMAT le or be (WIDTH bytes, 1 to 8), dec or hex\n"
+	"                (WIDTH digits, 1 to 20 or 16), usb or usbhex (those digits\n"
+	"                in the USB string descriptor at ADDRESS); with --info,\n"
+	"                --verify and --extract, read it back\n"
+	"  --serial-number=N\n"
+	"                the serial number of --serial, decimal\n"
+	"  --serial-counter=FILE\n"
+	"                take the serial number of --serial from the counter in FILE,\n"
+	"                which goes one up\n"
+	"  --serial-log=FILE\n"
+	"                add a line for each image written with --serial to FILE,\n"
+	"                and refuse a number that it holds\n"
 	"  --info        read the image back: print what its header says and its\n"
 	"                CRC-32 on the standard output, and check it against the\n"
 	"                contents\n"
@@ -281,6 +301,17 @@ const std::string HELP =
 	"The manual page tarnwick(1) (\"man tarnwick\") describes the whole tool.\n";
 const std::string RAW_8 = std::string("\x0B\x03\x00\x02\x00\x00\xFF\xFF", 8);
 const std::string SREC_IMAGE = "S0030000FC\nS10900000B0300020000E6\nS5030001FB\nS9030000FC\n";
+// A program whose bytes at 2 to 9 hold a serial number's place, and at 10h
+// a USB string descriptor of 8 characters "00000000"; the records of its
+// image behind the first, from the descriptor on.
+const std::string SERIAL_PROGRAM = ":0A00000002000000000000000000F4\n"
+				   ":1200100012033000300030003000300030003000300049\n" + EOF_RECORD;
+const std::string SERIAL_REST = ":100013001203300030003000300030003000300078\n:020023003000AB\n" + EOF_RECORD;
+const std::string BAD_SERIAL = "ERROR: Invalid --serial value: give ADDRESS:FORMAT:WIDTH, a FORMAT of le, be, dec, "
+			       "hex, usb or usbhex and a WIDTH that it takes\n";
+const std::string USB_42 = ":0D0000000B030002000000000000000000E3\n:100013001203300030003000300030003000340074\n"
+			   ":020023003200A9\n" + EOF_RECORD;
+const std::string BAD_SET = "ERROR: Invalid --set value: give ADDRESS:BYTES in hexadecimal, 1 to 256 bytes\n";
 
 // The long options: raw binary output, the fill byte, --help and --version.
 const e2e_case LONG_OPTION_CASES[] = {
@@ -358,6 +389,107 @@ const e2e_case LONG_OPTION_CASES[] = {
 	 "ERROR: Output addresses exceed FFFFFFFFh\n", ""},
 	{"a record past FFFFFFFFh", {{"in.s19", "S307FFFFFFFF0102F9\n"}}, {"in.s19", "out.hex"}, 1,
 	 "ERROR: The record on line 1 runs past address FFFFFFFFh\n", ""},
+	{"serial number, little-endian, 1 byte", {{"in.hex", SERIAL_PROGRAM}},
+	 {"--serial=2:le:1", "--serial-number=255", "in.hex", "out.hex"}, 0, "",
+	 ":0D0000000B03000200FF00000000000000E4\n" + SERIAL_REST},
+	{"serial number, little-endian, 3 bytes", {{"in.hex", SERIAL_PROGRAM}},
+	 {"--serial=2:le:3", "--serial-number=66051", "in.hex", "out.hex"}, 0, "",
+	 ":0D0000000B030002000302010000000000DD\n" + SERIAL_REST},
+	{"serial number, big-endian, the largest", {{"in.hex", SERIAL_PROGRAM}},
+	 {"--serial=2:be:8", "--serial-number=18446744073709551615", "in.hex", "out.hex"}, 0, "",
+	 ":0D0000000B03000200FFFFFFFFFFFFFFFFEB\n" + SERIAL_REST},
+	{"serial number, 18 decimal digits", {{"in.hex", SERIAL_PROGRAM}},
+	 {"--serial=10:dec:18", "--serial-number=123", "in.hex", "out.hex"}, 0, "",
+	 ":0D0000000B030002000000000000000000E3\n:1000130030303030303030303030303030303031DC\n"
+	 ":02002300323376\n" + EOF_RECORD},
+	{"serial number, hexadecimal digits", {{"in.hex", SERIAL_PROGRAM}},
+	 {"--serial=2:hex:8", "--serial-number=3735928559", "in.hex", "out.hex"}, 0, "",
+	 ":0D0000000B030002004445414442454546C3\n" + SERIAL_REST},
+	{"serial number, the most hexadecimal digits", {{"in.hex", SERIAL_PROGRAM}},
+	 {"--serial=10:hex:16", "--serial-number=18446744073709551615", "in.hex", "out.hex"}, 0, "",
+	 ":0D0000000B030002000000000000000000E3\n:10001300464646464646464646464646464646467D\n"
+	 ":020023003000AB\n" + EOF_RECORD},
+	{"serial number in a USB string", {{"in.hex", SERIAL_PROGRAM}},
+	 {"--serial=10:usb:8", "--serial-number=42", "in.hex", "out.hex"}, 0, "", USB_42},
+	{"serial number in a USB string of hexadecimal digits", {{"in.hex", SERIAL_PROGRAM}},
+	 {"--serial=10:usbhex:8", "--serial-number=48879", "in.hex", "out.hex"}, 0, "",
+	 ":0D0000000B030002000000000000000000E3\n:10001300120330003000300030004200450045003C\n"
+	 ":02002300460095\n" + EOF_RECORD},
+	{"serial number behind the length header", {{"in.hex", SERIAL_PROGRAM}},
+	 {"-t", "--serial=2:be:2", "--serial-number=258", "in.hex", "out.hex"}, 0, "",
+	 ":0C000000220002000102000000000000CD\n:100012001203300030003000300030003000300079\n"
+	 ":020022003000AC\n" + EOF_RECORD},
+	{"serial number from the counter", {{"in.hex", SERIAL_PROGRAM}, {"c", "41\n"}},
+	 {"--serial=2:dec:4", "--serial-counter=c", "in.hex", "out.hex"}, 0, "",
+	 ":0D0000000B0300020030303431000000001E\n" + SERIAL_REST},
+	{"fixed bytes", {{"in.hex", SERIAL_PROGRAM}}, {"--set=2:A5", "--set=0x5:0102", "in.hex", "out.hex"}, 0,
+	 "", ":0D0000000B03000200A5000001020000003B\n" + SERIAL_REST},
+	{"fixed bytes behind expert-mode data", {{"in.hex", SERIAL_PROGRAM}, {"x.hex", EXPERT}},
+	 {"-e", "x.hex", "--set=2:A5", "in.hex", "out.hex"}, 0, "",
+	 ":0F0000000B0500E0E10200A50000000000000079\n:100015001203300030003000300030003000300076\n"
+	 ":020025003000A9\n" + EOF_RECORD},
+	{"fixed bytes in an S-record program", {{"in.s19", "S10D000002000000000000000000F0\n"}},
+	 {"--set=2:A5", "in.s19", "out.hex"}, 0, "", ":0D0000000B03000200A5000000000000003E\n" + EOF_RECORD},
+	{"serial number too large for a byte", {{"in.hex", SERIAL_PROGRAM}},
+	 {"--serial=2:le:1", "--serial-number=256", "in.hex", "out.hex"}, 1,
+	 "ERROR: Serial number 256 does not fit into 1 byte\n", ""},
+	{"serial number too large for a digit", {{"in.hex", SERIAL_PROGRAM}},
+	 {"--serial=2:dec:1", "--serial-number=10", "in.hex", "out.hex"}, 1,
+	 "ERROR: Serial number 10 does not fit into 1 decimal digit\n", ""},
+	{"serial number too large for a hexadecimal digit", {{"in.hex", SERIAL_PROGRAM}},
+	 {"--serial=2:hex:1", "--serial-number=16", "in.hex", "out.hex"}, 1,
+	 "ERROR: Serial number 16 does not fit into 1 hexadecimal digit\n", ""},
+	{"serial number from a counter too large for its digits", {{"in.hex", SERIAL_PROGRAM}, {"c", "10000"}},
+	 {"--serial=2:dec:4", "--serial-counter=c", "in.hex", "out.hex"}, 1,
+	 "ERROR: Serial number 10000 does not fit into 4 decimal digits\n", ""},
+	{"USB string of another length", {{"in.hex", SERIAL_PROGRAM}},
+	 {"--serial=10:usb:7", "--serial-number=1", "in.hex", "out.hex"}, 1,
+	 "ERROR: The bytes at 10h are not a USB string descriptor of 7 characters: they are 12h 03h, not 10h 03h\n",
+	 ""},
+	{"USB string where there is none", {{"in.hex", SERIAL_PROGRAM}},
+	 {"--serial=2:usb:1", "--serial-number=1", "in.hex", "out.hex"}, 1,
+	 "ERROR: The bytes at 2h are not a USB string descriptor of 1 character: they are 00h 00h, not 04h 03h\n",
+	 ""},
+	{"serial number beyond the program", {{"in.hex", SERIAL_PROGRAM}},
+	 {"--serial=10:dec:20", "--serial-number=1", "in.hex", "out.hex"}, 1,
+	 "ERROR: The program holds no byte at 22h, which --serial writes\n", ""},
+	{"fixed bytes into a gap of the program", {{"in.hex", SERIAL_PROGRAM}}, {"--set=9:AABB", "in.hex", "out.hex"},
+	 1, "ERROR: The program holds no byte at Ah, which --set writes\n", ""},
+	{"fixed bytes that overlap", {{"in.hex", SERIAL_PROGRAM}}, {"--set=2:AABB", "--set=3:CC", "in.hex", "out.hex"},
+	 1, "ERROR: --set at 2h overlaps --set at 3h\n", ""},
+	{"fixed bytes over the serial number", {{"in.hex", SERIAL_PROGRAM}},
+	 {"--set=3:CC", "--serial=2:be:4", "--serial-number=1", "in.hex", "out.hex"}, 1,
+	 "ERROR: --set at 3h overlaps --serial at 2h\n", ""},
+	{"fixed bytes of an odd digit", {}, {"--set=2:ABC", "in.hex", "out.hex"}, 1, BAD_SET, ABSENT},
+	{"fixed bytes, 257 of them", {}, {"--set=0:" + std::string(514, '0'), "in.hex", "out.hex"}, 1, BAD_SET,
+	 ABSENT},
+	{"serial number of 9 bytes", {}, {"--serial=2:le:9", "in.hex", "out.hex"}, 1, BAD_SERIAL, ABSENT},
+	{"serial number of no width", {}, {"--serial=2:dec:0", "in.hex", "out.hex"}, 1, BAD_SERIAL, ABSENT},
+	{"serial number of 21 digits", {}, {"--serial=2:usb:21", "in.hex", "out.hex"}, 1, BAD_SERIAL, ABSENT},
+	{"serial number of another format", {}, {"--serial=2:bcd:2", "in.hex", "out.hex"}, 1, BAD_SERIAL, ABSENT},
+	{"serial number beyond 64 bits", {}, {"--serial-number=18446744073709551616", "in.hex", "out.hex"}, 1,
+	 "ERROR: Invalid serial number\n", ABSENT},
+	{"serial number without a source", {}, {"--serial=2:le:1", "in.hex", "out.hex"}, 1,
+	 "ERROR: Option --serial needs --serial-number or --serial-counter\n", ABSENT},
+	{"serial number of two sources", {}, {"--serial=2:le:1", "--serial-number=1", "--serial-counter=c", "in.hex",
+	 "out.hex"}, 1, "ERROR: Options --serial-number and --serial-counter cannot be given together\n", ABSENT},
+	{"serial number without --serial", {}, {"--serial-number=1", "in.hex", "out.hex"}, 1,
+	 "ERROR: Option --serial-number needs --serial\n", ABSENT},
+	{"serial log without --serial", {}, {"--serial-log=l", "in.hex", "out.hex"}, 1,
+	 "ERROR: Option --serial-log needs --serial\n", ABSENT},
+	{"serial number twice", {}, {"--serial=2:le:1", "--serial=3:le:1", "in.hex", "out.hex"}, 1,
+	 "ERROR: Give --serial once\n", ABSENT},
+	{"serial number in the log already", {{"in.hex", SERIAL_PROGRAM}, {"l", "{\"serial\":41}\n"}},
+	 {"--serial=2:dec:4", "--serial-number=41", "--serial-log=l", "in.hex", "out.hex"}, 1,
+	 "ERROR: Serial number 41 is in the log 'l' already\n", ""},
+	{"counter of no number", {{"in.hex", SERIAL_PROGRAM}, {"c", "4 1\n"}},
+	 {"--serial=2:dec:4", "--serial-counter=c", "in.hex", "out.hex"}, 1,
+	 "ERROR: Counter file 'c' does not hold one decimal number\n", ""},
+	{"counter missing", {{"in.hex", SERIAL_PROGRAM}}, {"--serial=2:dec:4", "--serial-counter=c", "in.hex",
+	 "out.hex"}, 1, "ERROR: Can't open 'c'\n", ""},
+	{"serial number taken and not used", {{"in.hex", SERIAL_PROGRAM}, {"c", "7\n"}},
+	 {"--serial=2:dec:4", "--serial-counter=c", "in.hex", "/dev/full"}, 1,
+	 "ERROR: Can't write '/dev/full'\nERROR: Serial number 7 was taken and not used\n", ABSENT},
 	{"EEPROM size 0", {}, {"--eeprom-size=0", "-h"}, 1, "ERROR: Invalid EEPROM size\n", ABSENT},
 	{"version behind an invalid EEPROM size", {}, {"--eeprom-size=x", "--version"}, 0, "-", ABSENT, 0,
 	 nullptr, BANNER},
@@ -415,6 +547,7 @@ const std::string CHIP_70000 = RAW_8.substr(0, 6) + std::string(69994, '\xFF') +
 const std::string MAP_LEGEND = "map: 256-byte blocks; # all in use, + some, . none, ! beyond -p";
 const std::string UNKNOWN_START = "start cell: unknown\nlast block: ";
 
+
 // The rows of a map of the given blocks and first-cell width: '.' but the
 // block chars given, block by block from block 0 on.
 std::string map_rows(uint32_t blocks, int width, const std::string &first_blocks,
@@ -452,6 +585,9 @@ std::string with(const std::string &report, const std::string &from, const std::
 	std::string changed = report;
 	return changed.replace(changed.find(from), from.size(), to);
 }
+
+const std::string SERIAL_REPORT = with(with(HEX_REPORT, "3 to 5", "3 to 36"), "6 of 4096 bytes (0.1%)",
+				       "37 of 4096 bytes (0.9%)") + "crc32: 22CA7812\n";
 
 const e2e_case INFO_CASES[] = {
 	{"info, Intel HEX", {{"e.hex", IMAGE}}, {"--info", "e.hex"}, 0, "", ABSENT, 0, nullptr,
@@ -792,6 +928,30 @@ const e2e_case INFO_CASES[] = {
 		 crc32_is("6CD3368E")},
 	{"info refuses --srec", {{"e.hex", IMAGE}}, {"--info", "--srec", "e.hex"}, 1,
 	 "ERROR: Option --srec has no meaning with --info\n", ABSENT},
+	{"info of a serial number", {{"e.hex", USB_42}}, {"--info", "--serial=10:usb:8", "e.hex"}, 0, "", ABSENT, 0,
+	 nullptr, SERIAL_REPORT + "serial: 42\n"},
+	{"info of a serial number as JSON", {{"e.hex", USB_42}}, {"--info", "--json", "--serial=10:usb:8", "e.hex"}, 0,
+	 "", ABSENT, 0, nullptr,
+	 "{\"format\":\"Intel HEX\",\"header\":\"boot\",\"crystal\":\"16 MHz\",\"eeprom_clock\":\"1 MHz and higher\","
+	 "\"start_cell\":3,\"last_block\":0,\"expert_data\":\"none\",\"program\":\"cells 3 to 36\",\"used\":"
+	 "\"37 of 4096 bytes (0.9%)\",\"crc32\":\"22CA7812\",\"serial\":42,\"errors\":[]}\n"},
+	{"info of a serial number that is none", {{"e.hex", USB_42}}, {"--info", "--serial=10:dec:8", "e.hex"}, 1,
+	 "ERROR: The serial number at 10h is not a decimal number of 8 digits: cell 19 holds 12h\n", ABSENT, 0,
+	 nullptr, SERIAL_REPORT + "serial: unknown\n"},
+	{"info refuses a serial number", {}, {"--info", "--serial-number=4", "e.hex"}, 1,
+	 "ERROR: Option --serial-number has no meaning with --info\n", ABSENT},
+	{"verify a board by the serial number it holds", {{"in.hex", SERIAL_PROGRAM}, {"e.hex", USB_42}},
+	 {"--verify", "--serial=10:usb:8", "in.hex", "e.hex"}, 0, "", ABSENT, 0, nullptr,
+	 NO_DIFFERENCE + "serial: 42\n"},
+	{"verify a board by another serial number", {{"in.hex", SERIAL_PROGRAM}, {"e.hex", USB_42}},
+	 {"--verify", "--serial=10:usb:8", "--serial-number=43", "in.hex", "e.hex"}, 1,
+	 "ERROR: Cell 35 holds 32h, expected 33h\n", ABSENT, 0, nullptr, "differing cells: 1\nserial: 43\n"},
+	{"verify fixed bytes", {{"in.hex", SERIAL_PROGRAM}, {"e.hex", ":0D0000000B03000200A5000001020000003B\n" +
+	 SERIAL_REST}}, {"--verify", "--set=2:A5", "--set=5:0102", "in.hex", "e.hex"}, 0, "", ABSENT, 0, nullptr,
+	 NO_DIFFERENCE},
+	{"extract a board with its serial number", {{"e.hex", USB_42}}, {"--extract", "--serial=10:usb:8", "e.hex",
+	 "out.hex"}, 0, "", ":0A00000002000000000000000000F4\n:100010001203300030003000300030003000340077\n"
+	 ":020020003200AC\n" + EOF_RECORD, 0, nullptr, SERIAL_REPORT + "serial: 42\ncommand: tarnwick out.hex e.hex\n"},
 	{"info as JSON", {{"e.hex", IMAGE}}, {"--info", "--json", "e.hex"}, 0, "", ABSENT, 0, nullptr,
 	 "{\"format\":\"Intel HEX\",\"header\":\"boot\",\"crystal\":\"16 MHz\",\"eeprom_clock\":"
 	 "\"1 MHz and higher\",\"start_cell\":3,\"last_block\":0,\"expert_data\":\"none\",\"program\":"
@@ -847,6 +1007,62 @@ INSTANTIATE_TEST_SUITE_P(parity, e2e_test, testing::ValuesIn(PARITY_CASES), case
 INSTANTIATE_TEST_SUITE_P(long_options, e2e_test, testing::ValuesIn(LONG_OPTION_CASES),
 			 case_name());
 INSTANTIATE_TEST_SUITE_P(info, e2e_test, testing::ValuesIn(INFO_CASES), case_name());
+
+// Stations that take serial numbers from one counter at once take one each,
+// and each logs a line for its image.
+TEST(serial_counter, runs_at_once_take_a_number_each_and_log_it)
+{
+	const int RUNS = 4;
+	scratch_dir shared, dirs[RUNS];
+	shared.write("c", "100\n");
+	std::vector<std::thread> runs;
+	tool_run results[RUNS];
+	for (int i = 0; i < RUNS; i++) {
+		dirs[i].write("in.hex", SERIAL_PROGRAM);
+		runs.emplace_back([&, i] {
+			results[i] = dirs[i].run({"--serial=2:dec:4", "--serial-counter=" + shared.path("c"),
+						  "--serial-log=" + shared.path("l"), "in.hex", "out.hex"});
+		});
+	}
+	for (std::thread &t : runs)
+		t.join();
+	EXPECT_EQ(as_written("104\n"), shared.read("c"));
+	std::string log = shared.read("l"), serials;
+	for (int i = 0; i < RUNS; i++) {
+		EXPECT_EQ(0, results[i].status) << results[i].err;
+		std::string image = dirs[i].read("out.hex");
+		std::string digits = image.substr(image.find("0B030002") + 10, 8); // "3031303N"
+		serials += digits.substr(7, 1);
+		size_t line = log.find("\"serial\":10" + digits.substr(7, 1) + ",\"bytes\":\"" + digits +
+				       "\",\"address\":\"2\",\"program\":\"in.hex\",\"image\":\"out.hex\","
+				       "\"form\":\"Intel HEX\",\"crc32\":\"");
+		ASSERT_NE(std::string::npos, line) << log;
+		EXPECT_EQ("T", log.substr(line - 12, 1)) << log; // "time":"2026-12-10T10:42:42Z",
+		const std::string version = ",\"version\":\"" TARNWICK_BANNER_VERSION "\"}\n";
+		EXPECT_EQ(version, log.substr(log.find(",\"version", line), version.size()));
+	}
+	std::sort(serials.begin(), serials.end());
+	EXPECT_EQ("0123", serials);
+}
+
+// A run refused before it takes a number leaves the counter as it was; one
+// that fails after it has taken one leaves a gap.
+TEST(serial_counter, takes_no_number_for_a_refused_run)
+{
+	scratch_dir dir;
+	dir.write("in.hex", SERIAL_PROGRAM);
+	dir.write("c", "41\n");
+	dir.write("l", "{\"serial\":41}\n");
+	const std::vector<std::string> args = {"--serial=2:dec:4", "--serial-counter=c", "in.hex"};
+	std::vector<std::string> logged = args, full = args;
+	logged.insert(logged.end(), {"--serial-log=l", "out.hex"});
+	full.push_back("/dev/full");
+	EXPECT_EQ(1, dir.run(logged).status);
+	EXPECT_EQ("41\n", dir.read("c"));
+	EXPECT_EQ("{\"serial\":41}\n", dir.read("l"));
+	EXPECT_EQ(1, dir.run(full).status);
+	EXPECT_EQ(as_written("42\n"), dir.read("c"));
+}
 
 } // namespace
 

@@ -93,3 +93,68 @@ uint32_t parse_eeprom_size(const char *text)
 	}
 	return *p == '\0' && value >= 1 && value <= MAX_CHIP_CELLS ? uint32_t(value) : 0;
 }
+
+// Reads a hexadecimal address of 32 bits at most, 0x before it or not, up
+// to the first character that is no digit; returns where it stops, or null
+// without a digit or beyond 32 bits.
+static const char *read_address(const char *text, uint32_t *address)
+{
+	static constexpr hex_digit_table DIGITS{};
+	if (text[0] == '0' && (text[1] == 'x' || text[1] == 'X'))
+		text += 2;
+	uint64_t value = 0;
+	const char *p = text;
+	for (; DIGITS.value[static_cast<unsigned char>(*p)] >= 0 && value <= 0xFFFFFFFFu; p++)
+		value = value << 4 | uint64_t(DIGITS.value[static_cast<unsigned char>(*p)]);
+	if (p == text || value > 0xFFFFFFFFu)
+		return nullptr;
+	*address = uint32_t(value);
+	return p;
+}
+
+int parse_byte_patch(const char *text, byte_patch *patch)
+{
+	const char *p = read_address(text, &patch->address);
+	if (p == nullptr || *p++ != ':')
+		return 1;
+	patch->count = 0;
+	for (; *p != '\0'; p += 2) {
+		int value = p[1] != '\0' ? hex_pair_value(p) : -1;
+		if (value < 0 || patch->count == MAX_PATCH_BYTES)
+			return 1;
+		patch->bytes[patch->count++] = uint8_t(value);
+	}
+	return patch->count > 0 ? 0 : 1;
+}
+
+int parse_serial_spec(const char *text, serial_spec *serial)
+{
+	const char *p = read_address(text, &serial->address);
+	if (p == nullptr || *p++ != ':')
+		return 1;
+	const char *colon = std::strchr(p, ':');
+	if (colon == nullptr)
+		return 1;
+	serial->format = serial_format_of(p, uint32_t(colon - p));
+	uint64_t width;
+	if (serial->format < 0 || parse_serial_number(colon + 1, &width) != 0 || width > 99)
+		return 1;
+	serial->width = uint32_t(width);
+	return serial_width_fits(serial->format, serial->width) ? 0 : 1;
+}
+
+int parse_serial_number(const char *text, uint64_t *number)
+{
+	uint64_t value = 0;
+	const char *p = text;
+	for (; *p >= '0' && *p <= '9'; p++) {
+		uint64_t digit = uint64_t(*p - '0');
+		if (value > (UINT64_MAX - digit) / 10)
+			return 1;
+		value = value * 10 + digit;
+	}
+	if (p == text || *p != '\0')
+		return 1;
+	*number = value;
+	return 0;
+}

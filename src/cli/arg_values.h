@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "image/board_data.h"
+
 // Reads a decimal integer as atoi does (leading white space, an optional
 // sign, the digits up to the first other character; 0 without digits), but
 // a value beyond the range of int is held at its nearest end.
@@ -29,5 +31,20 @@ int parse_fill_byte(const char *text);
 // k for 1024 bytes ("32768", "32K"), of 1 to MAX_CHIP_CELLS bytes (the
 // largest chip). Returns the size, or 0 for any other text.
 uint32_t parse_eeprom_size(const char *text);
+
+// Reads the value of --set, ADDRESS:BYTES: a hexadecimal address of 32
+// bits at most, with 0x (or 0X) before it or not, a colon, and 1 to
+// MAX_PATCH_BYTES bytes of two hexadecimal digits each, nothing else, into
+// *patch. Returns 0, or 1 for any other text.
+int parse_byte_patch(const char *text, byte_patch *patch);
+
+// Reads the value of --serial, ADDRESS:FORMAT:WIDTH: the address as
+// --set's, a format that serial_format_of knows, and a decimal width that
+// the format takes, into *serial. Returns 0, or 1 for any other text.
+int parse_serial_spec(const char *text, serial_spec *serial);
+
+// Reads a serial number: decimal digits alone, 0 to 2^64 - 1, into
+// *number. Returns 0, or 1 for any other text.
+int parse_serial_number(const char *text, uint64_t *number);
 
 #endif

@@ -36,6 +36,21 @@ const option_row OPTION_TABLE[] = {
 	{OPTION_EEPROM_SIZE, "eeprom-size", 1, IN_EVERY_MODE, "--eeprom-size=N",
 	 "size of the EEPROM in bytes (32768, or 32K with K for 1024),\nat most 16384K: the "
 	 "image must fit into it, and the output\ncovers it"},
+	{OPTION_SET, "set", 1, IN_CONVERT | IN_VERIFY, "--set=ADDRESS:BYTES",
+	 "replace the program's bytes from program address ADDRESS\n(hexadecimal) on by BYTES "
+	 "(pairs of hexadecimal digits, 1 to\n256 of them); may be given more than once"},
+	{OPTION_SERIAL, "serial", 1, IN_EVERY_MODE, "--serial=ADDRESS:FORMAT:WIDTH",
+	 "write a serial number over the program's bytes from ADDRESS\non: FORMAT le or be "
+	 "(WIDTH bytes, 1 to 8), dec or hex\n(WIDTH digits, 1 to 20 or 16), usb or usbhex (those "
+	 "digits\nin the USB string descriptor at ADDRESS); with --info,\n--verify and --extract, "
+	 "read it back"},
+	{OPTION_SERIAL_NUMBER, "serial-number", 1, IN_CONVERT | IN_VERIFY, "--serial-number=N",
+	 "the serial number of --serial, decimal"},
+	{OPTION_SERIAL_COUNTER, "serial-counter", 1, IN_CONVERT, "--serial-counter=FILE",
+	 "take the serial number of --serial from the counter in FILE,\nwhich goes one up"},
+	{OPTION_SERIAL_LOG, "serial-log", 1, IN_CONVERT, "--serial-log=FILE",
+	 "add a line for each image written with --serial to FILE,\nand refuse a number that it "
+	 "holds"},
 	{OPTION_INFO, "info", 0, IN_EVERY_MODE, "--info",
 	 "read the image back: print what its header says and its\nCRC-32 on the standard "
 	 "output, and check it against the\ncontents"},
@@ -164,6 +179,48 @@ static void set_base_address(run_options *opts, const char *arg)
 	opts->base_invalid = !is_plain_address(arg);
 }
 
+// A bad value of --set or --serial ends the run where it stands, as a bad
+// fill byte does.
+static int add_byte_patch(run_options *opts, const char *arg)
+{
+	if (opts->patch_count == MAX_BYTE_PATCHES) {
+		diag_error("Give --set at most %d times", MAX_BYTE_PATCHES);
+		return SCAN_ERROR;
+	}
+	if (parse_byte_patch(arg, &opts->patches[opts->patch_count]) != 0) {
+		diag_error("Invalid --set value: give ADDRESS:BYTES in hexadecimal, 1 to %u bytes",
+			   unsigned(MAX_PATCH_BYTES));
+		return SCAN_ERROR;
+	}
+	opts->patch_count++;
+	return SCAN_CONTINUE;
+}
+
+static int set_serial(run_options *opts, const char *arg)
+{
+	if (opts->has_serial) {
+		diag_error("Give --serial once");
+		return SCAN_ERROR;
+	}
+	if (parse_serial_spec(arg, &opts->serial) != 0) {
+		diag_error("Invalid --serial value: give ADDRESS:FORMAT:WIDTH, a FORMAT of le, be, dec, "
+			   "hex, usb or usbhex and a WIDTH that it takes");
+		return SCAN_ERROR;
+	}
+	opts->has_serial = 1;
+	return SCAN_CONTINUE;
+}
+
+static int set_serial_number(run_options *opts, const char *arg)
+{
+	if (parse_serial_number(arg, &opts->serial_number) != 0) {
+		diag_error("Invalid serial number");
+		return SCAN_ERROR;
+	}
+	opts->has_serial_number = 1;
+	return SCAN_CONTINUE;
+}
+
 // A run has one mode: a second one ends the run where it stands.
 static int set_mode(run_options *opts, int mode)
 {
@@ -194,6 +251,11 @@ static int apply_option(run_options *opts, int code, const char *arg)
 	case 't': opts->length_header = 1; break;
 	case OPTION_BINARY: opts->image_form = FORM_RAW; break;
 	case OPTION_SREC: opts->image_form = FORM_SREC; break;
+	case OPTION_SET: return add_byte_patch(opts, arg);
+	case OPTION_SERIAL: return set_serial(opts, arg);
+	case OPTION_SERIAL_NUMBER: return set_serial_number(opts, arg);
+	case OPTION_SERIAL_COUNTER: opts->serial_counter = arg; break;
+	case OPTION_SERIAL_LOG: opts->serial_log = arg; break;
 	case OPTION_EEPROM_SIZE: return set_eeprom_size(opts, arg);
 	case OPTION_EXTRACT: return set_mode(opts, MODE_EXTRACT);
 	case OPTION_FILL: return set_fill_byte(opts, arg);
@@ -278,6 +340,26 @@ static int check_mode_options(const run_options *opts, const int *given)
 	return SCAN_CONTINUE;
 }
 
+// The options of the serial number go together: its number needs
+// --serial, and a conversion's --serial one source of its number.
+static int check_serial_options(const run_options *opts)
+{
+	const char *source = opts->has_serial_number ? "--serial-number"
+			     : opts->serial_counter != nullptr ? "--serial-counter"
+			     : opts->serial_log != nullptr ? "--serial-log"
+							   : nullptr;
+	if (source != nullptr && !opts->has_serial)
+		diag_error("Option %s needs --serial", source);
+	else if (opts->has_serial_number && opts->serial_counter != nullptr)
+		diag_error("Options --serial-number and --serial-counter cannot be given together");
+	else if (opts->mode == MODE_CONVERT && opts->has_serial && !opts->has_serial_number &&
+		 opts->serial_counter == nullptr)
+		diag_error("Option --serial needs --serial-number or --serial-counter");
+	else
+		return SCAN_CONTINUE;
+	return SCAN_ERROR;
+}
+
 int scan_options(int argc, char **argv, run_options *opts)
 {
 	getopt_tables t;
@@ -301,7 +383,9 @@ int scan_options(int argc, char **argv, run_options *opts)
 	    take_names(opts, argv + optind, argc - optind) != SCAN_CONTINUE)
 		return SCAN_ERROR;
 	plan_run(opts);
-	return check_mode_options(opts, given);
+	if (check_mode_options(opts, given) != SCAN_CONTINUE)
+		return SCAN_ERROR;
+	return check_serial_options(opts);
 }
 
 int asks_for_version(int argc, char **argv)

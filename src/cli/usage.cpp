@@ -25,10 +25,10 @@ static const char USAGE_TEXT[] =
 static const char HELP_HEAD[] =
 	"usage: tarnwick [options] <infile> <outfile>\n"
 	"       tarnwick --info [-b address] [-i] [-p size] [-t] [--binary] [--fill=HH]\n"
-	"                [--eeprom-size=N] [--json] [--map] <image>\n"
+	"                [--eeprom-size=N] [--serial=A:F:W] [--json] [--map] <image>\n"
 	"       tarnwick --verify [options] [--json] [--map] <infile> <image>\n"
 	"       tarnwick --extract [-b address] [-i] [-p size] [-t] [--binary]\n"
-	"                [--fill=HH] [--eeprom-size=N] [--json] [--map]\n"
+	"                [--fill=HH] [--eeprom-size=N] [--serial=A:F:W] [--json] [--map]\n"
 	"                <image> <program.hex> [<expert.hex>]\n"
 	"Lays out a microcontroller program, read as Intel HEX or S-record, as a serial\n"
 	"EEPROM image behind its boot header, and writes the image; or reads an image\n"
@@ -81,14 +81,9 @@ void print_version_banner()
 
 void print_version_line(FILE *stream)
 {
-	char version[VERSION_BUFFER_SIZE] = "";
-	char line[VERSION_BUFFER_SIZE + 32] = "tarnwick version ";
-	size_t length = sizeof "tarnwick version " - 1;
-
-	query_file_version(version, sizeof version);
-	for (const char *p = version; *p != '\0'; p++)
-		if (*p != ' ')
-			line[length++] = *p;
-	line[length++] = '\n';
-	std::fwrite(line, 1, length, stream);
+	char version[VERSION_BUFFER_SIZE];
+	char line[VERSION_BUFFER_SIZE + 32];
+	version_text(version, sizeof version);
+	int length = std::snprintf(line, sizeof line, "tarnwick version %s\n", version);
+	std::fwrite(line, 1, size_t(length), stream);
 }

@@ -7,6 +7,7 @@
 #include "forms/hex_read.h"
 #include "forms/hex_write.h"
 #include "forms/raw_read.h"
+#include "forms/record_write.h"
 #include "forms/raw_write.h"
 #include "forms/srec_read.h"
 #include "forms/srec_write.h"
@@ -18,6 +19,11 @@ const form_row FORMS[FORM_COUNT] = {
 	{"C array", 0, nullptr, nullptr, write_c_array, "wt"},
 	{"raw binary", 0, nullptr, read_raw, write_raw, "wb"},
 };
+
+bool output_fits(int form, const image_output *o)
+{
+	return !FORMS[form].records || last_output_address(o) <= 0xFFFFFFFF;
+}
 
 // The one place where a file's form is told.
 static int form_of(line_reader *in, int binary)

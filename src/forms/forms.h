@@ -27,6 +27,10 @@ struct form_row {
 
 extern const form_row FORMS[FORM_COUNT];
 
+// Whether the writer of the form can write the output: every output
+// address of records at most FFFFFFFFh.
+bool output_fits(int form, const image_output *o);
+
 // Reads stream (open in binary mode) into the window in its form: raw
 // bytes with binary, else the text form whose first bytes the first byte
 // that is not white space is one of, else Intel HEX; *form is the form it

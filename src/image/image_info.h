@@ -8,6 +8,8 @@
 #include "image/header.h"
 #include "image/image.h"
 
+struct serial_spec;
+
 // How the image was read, and what it is checked against: the plan of the
 // chip, whose fill byte tells the cells in use.
 struct info_request {
@@ -15,6 +17,7 @@ struct info_request {
 	int length_header;     // 1: the two-byte length header, else the boot header
 	uint32_t base;         // the address of cell 0 in a text image, 0 when none was given
 	const chip_plan *plan;
+	const serial_spec *serial; // the serial number to read back, or null
 };
 
 // What the cells of an image say, worked out once for the report, the

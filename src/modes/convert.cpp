@@ -1,5 +1,6 @@
 // The conversion: a program read as Intel HEX or S-record, written as an EEPROM image.
 #include "forms/forms.h"
+#include "modes/board.h"
 #include "modes/lay_out.h"
 #include "modes/modes.h"
 #include "platform/files.h"
@@ -30,14 +31,41 @@ static int open_files(const run_options *opts, convert_files *f)
 // Every form covers the cells that the plan's image covers: the raw bytes
 // and the C array each of them, records those that hold a byte, and with a
 // fill byte each of them too, the cells without one as the fill byte.
+static image_output output_of(const run_options *opts, const image *img)
+{
+	return image_output{img, 0, plan_covered(&opts->plan), opts->plan.fill != NO_FILL,
+			    opts->base_address, opts->array_name};
+}
+
 static int write_image(const run_options *opts, FILE *out, const image *img)
 {
-	const image_output o = {img, 0, plan_covered(&opts->plan), opts->plan.fill != NO_FILL,
-				opts->base_address, opts->array_name};
+	const image_output o = output_of(opts, img);
 	if (FORMS[opts->image_form].write(out, &o) == WRITE_OK)
 		return 0;
 	diag_error("Output addresses exceed FFFFFFFFh");
 	return 1;
+}
+
+// Lays out the program with its patches; with --serial, checks first that
+// the image can be written, and gets the serial number.
+static int prepare(const run_options *opts, const convert_files *f, image *img, serial_run *s)
+{
+	image_layout l;
+	if (lay_out(opts, f->expert, f->program, img, 0, &l) != 0 ||
+	    (has_patches(opts) && check_patches(opts, img, &l) != 0))
+		return 1;
+	if (opts->has_serial) {
+		const image_output o = output_of(opts, img);
+		if (!output_fits(opts->image_form, &o)) {
+			diag_error("Output addresses exceed FFFFFFFFh");
+			return 1;
+		}
+		if (get_serial_number(opts, s) != 0)
+			return 1;
+	}
+	apply_board_data(img, &l, opts->patches, opts->patch_count,
+			 opts->has_serial ? &opts->serial : nullptr, s->number);
+	return 0;
 }
 
 int run_convert(const run_options *opts)
@@ -46,13 +74,17 @@ int run_convert(const run_options *opts)
 	if (open_files(opts, &f) != 0)
 		return 1;
 	image *img = plan_image(&opts->plan);
-	int status = 1;
+	serial_run s = {0, 0, nullptr};
+	int status = 1, prepared = 1;
 	if (img == nullptr)
 		diag_error("Out of memory");
-	else if (lay_out(opts, f.expert, f.program, img, 0) == 0)
+	else if ((prepared = prepare(opts, &f, img, &s)) == 0)
 		status = write_image(opts, f.image, img);
-	image_free(img);
 	close_input(f.expert);
 	close_input(f.program);
-	return close_reported(f.image, opts->image_file, status);
+	status = close_reported(f.image, opts->image_file, status);
+	if (prepared == 0 && opts->has_serial)
+		status = finish_serial(opts, &s, img, status);
+	image_free(img);
+	return status;
 }

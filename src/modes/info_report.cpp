@@ -4,6 +4,7 @@
 #include <cinttypes>
 
 #include "forms/forms.h"
+#include "modes/board.h"
 #include "report/diag.h"
 
 // "cells F to L", or "none" when the range is empty.
@@ -69,6 +70,21 @@ static void put_facts(report *r, int form, const image_facts *f, const info_requ
 	report_text(r, "crc32", crc);
 }
 
+board_finding put_serial(report *r, const image *img, int64_t start, const serial_spec *serial)
+{
+	uint64_t number;
+	// A program whose start the header does not tell has no serial number
+	// to read; the header's finding says why.
+	board_finding f = {BOARD_OK, 0, 0, 0, 0};
+	if (start >= 0)
+		f = read_serial(img, uint32_t(start), serial, &number);
+	if (start >= 0 && f.kind == BOARD_OK)
+		report_unsigned(r, "serial", number);
+	else
+		report_text(r, "serial", nullptr);
+	return f;
+}
+
 void report_map(report *r, const image *img, const chip_plan *plan, const uint8_t *differing)
 {
 	int64_t last = last_in_use(img, plan, plan_chip_cells(plan));
@@ -97,13 +113,19 @@ int report_image(report *r, int form, const image *img, const info_request *requ
 	image_findings found;
 	*f = facts_of(img, request);
 	put_facts(r, form, f, request);
+	board_finding serial = {BOARD_OK, 0, 0, 0, 0};
+	if (request->serial != nullptr)
+		serial = put_serial(r, img, f->start, request->serial);
 	if (with_map)
 		report_map(r, img, request->plan, nullptr);
 	// The report comes before the messages where both go to one terminal.
 	if (!r->json)
 		std::fflush(r->out);
 	check_image(f, img, request, &found);
-	return report_findings(&found);
+	int failed = report_findings(&found);
+	if (serial.kind != BOARD_OK)
+		report_board_finding(&serial, request->serial);
+	return failed || serial.kind != BOARD_OK;
 }
 
 // The header cells that hold no byte, as one phrase: "cell 1 holds", "cells

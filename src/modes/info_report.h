@@ -2,6 +2,7 @@
 #ifndef TARNWICK_INFO_REPORT_H
 #define TARNWICK_INFO_REPORT_H
 
+#include "image/board_data.h"
 #include "image/image_info.h"
 #include "image/image_map.h"
 #include "report/report.h"
@@ -9,10 +10,11 @@
 // Puts the facts of an image read in the given form (FORM_) into r, a key
 // a fact: format, header, then crystal, eeprom clock, start cell, last
 // block and expert data (boot header) or length (length header), then
-// program, used and crc32; unknown (null) where the cells give no value;
-// with with_map, the map of the image last. Then checks the image and
-// writes a message for each finding, after the report so far has reached
-// the terminal. Returns 0 when every check passes, else 1; *f holds the
+// program, used and crc32, and serial with the request's serial; unknown
+// (null) where the cells give no value; with with_map, the map of the
+// image last. Then checks the image (and the serial number) and writes a
+// message for each finding, after the report so far has reached the
+// terminal. Returns 0 when every check passes, else 1; *f holds the
 // facts.
 int report_image(report *r, int form, const image *img, const info_request *request, int with_map,
 		 image_facts *f);
@@ -24,6 +26,11 @@ int report_image(report *r, int form, const image *img, const info_request *requ
 // at least. With differing (a flag for each block that the image may
 // reach, or null) for --verify, whose legend adds 'X'.
 void report_map(report *r, const image *img, const chip_plan *plan, const uint8_t *differing);
+
+// Puts "serial", the serial number read back from img for a program that
+// begins in cell start (-1: not known), into r, or unknown; returns the
+// finding of reading it.
+board_finding put_serial(report *r, const image *img, int64_t start, const serial_spec *serial);
 
 // Writes one ERROR line for each finding, in order, in the words of the
 // options that a user gives; returns 1 when there is one, else 0.

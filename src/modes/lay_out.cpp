@@ -65,24 +65,25 @@ static int check_fit(const run_options *opts, const image_layout *l)
 	return 0;
 }
 
-int lay_out(const run_options *opts, FILE *expert, FILE *program, image *img, int line_feed)
+int lay_out(const run_options *opts, FILE *expert, FILE *program, image *img, int line_feed,
+	    image_layout *l)
 {
 	uint32_t expert_count = 0;
 	read_result r;
-	image_layout l = conversion_layout(opts->length_header, 0, 0);
+	*l = conversion_layout(opts->length_header, 0, 0);
 	if (expert != nullptr &&
-	    read_expert_data(opts, expert, img, l.expert_first, line_feed, &expert_count) != 0)
+	    read_expert_data(opts, expert, img, l->expert_first, line_feed, &expert_count) != 0)
 		return 1;
 	// The program is read right behind the header and the data, its
 	// addresses counted from there; a byte beyond the last cell of the
 	// image lands among the spare cells, and the fit check refuses it.
-	l = conversion_layout(opts->length_header, expert_count, 0);
-	if (read_part(opts, program, opts->program_file, img, l.program_first,
+	*l = conversion_layout(opts->length_header, expert_count, 0);
+	if (read_part(opts, program, opts->program_file, img, l->program_first,
 		      IMAGE_CELLS - expert_count, line_feed, &r) != 0)
 		return 1;
-	l = conversion_layout(opts->length_header, expert_count, uint32_t(r.highest));
-	if (check_fit(opts, &l) != 0)
+	*l = conversion_layout(opts->length_header, expert_count, uint32_t(r.highest));
+	if (check_fit(opts, l) != 0)
 		return 1;
-	build_boot_image(img, unsigned(opts->crystal_code), opts->slow_clock, &l);
+	build_boot_image(img, unsigned(opts->crystal_code), opts->slow_clock, l);
 	return 0;
 }

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "image/image.h"
+#include "image/layout.h"
 #include "modes/run_options.h"
 
 // Opens the inputs of a layout as bytes, their line ends being the readers'
@@ -21,7 +22,8 @@ int open_inputs(const run_options *opts, FILE **expert, FILE **program);
 // EEPROM with --eeprom-size, and has the builder write the header. A byte
 // beyond the cells of the program is reported without a line feed when
 // line_feed is 0. Reports each failure, by the file's name where it has
-// one; returns 0, or 1 after a failure.
-int lay_out(const run_options *opts, FILE *expert, FILE *program, image *img, int line_feed);
+// one; returns 0 with *l the layout, or 1 after a failure.
+int lay_out(const run_options *opts, FILE *expert, FILE *program, image *img, int line_feed,
+	    image_layout *l);
 
 #endif

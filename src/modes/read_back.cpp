@@ -66,5 +66,6 @@ int read_image(const run_options *opts, read_back *b, int *form, uint32_t *raw_l
 info_request info_request_of(const run_options *opts, const chip_plan *plan)
 {
 	bool raw = opts->image_form == FORM_RAW;
-	return info_request{raw, opts->length_header, raw ? 0 : opts->base_address, plan};
+	return info_request{raw, opts->length_header, raw ? 0 : opts->base_address, plan,
+			    opts->has_serial ? &opts->serial : nullptr};
 }

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "forms/forms.h"
+#include "image/board_data.h"
 #include "image/chip_plan.h"
 
 // Largest program memory size that -p accepts: the cells that can hold a
@@ -36,6 +37,14 @@ struct run_options {
 	const char *program_file; // the program: read, or written by --extract
 	const char *image_file;   // the image: written by a conversion, else read
 	const char *expert_file;  // expert-mode data: -e (read), or --extract's third name
+	int patch_count;          // --set, in the order given
+	byte_patch patches[MAX_BYTE_PATCHES];
+	int has_serial;           // 1 after --serial
+	serial_spec serial;       // --serial: where and how the serial number goes
+	int has_serial_number;    // 1 after --serial-number
+	uint64_t serial_number;   // --serial-number
+	const char *serial_counter; // --serial-counter: the file to take the number from, or null
+	const char *serial_log;   // --serial-log: the file to log each number in, or null
 };
 
 // The byte that a cell without one stands for in a run of the given mode

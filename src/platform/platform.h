@@ -3,6 +3,7 @@
 #define TARNWICK_PLATFORM_H
 
 #include <cstddef>
+#include <cstdint>
 #include <cstdio>
 
 // Opens each of the standard descriptors 0, 1 and 2 that is closed on the
@@ -65,6 +66,17 @@ int replace_file(const char *temp, const char *target);
 // Removes a file, if it can.
 void remove_file(const char *name);
 
+// Takes an exclusive lock on the file name (made when missing), waiting
+// while another process holds it, on a local disk as on a network share.
+// Returns the lock, or -1 when the file cannot be opened or locked.
+// Release it with unlock_file; a process that ends releases its locks.
+intptr_t lock_file(const char *name);
+void unlock_file(intptr_t lock);
+
+// Flushes a stream that was written, and has the system put what it holds
+// for the file on the disk. Returns 0, or 1 when either fails.
+int sync_file(FILE *stream);
+
 // text as one word of a command that the platform's shells read as it
 // is: unchanged when that needs no quotes, else quoted (single quotes for
 // POSIX shells, a quote in it as '\''; double quotes, which cmd.exe and
@@ -81,5 +93,9 @@ void expect_whole_use(void *block, size_t size);
 // and a NUL into buffer. Leaves buffer unchanged when no version text can
 // be had.
 void query_file_version(char *buffer, size_t capacity);
+
+// The same text without its blanks ("2.1.0.0"), into text of capacity
+// characters with its NUL; empty when no version text can be had.
+void version_text(char *text, size_t capacity);
 
 #endif

@@ -274,3 +274,32 @@ char *shell_word(const char *text)
 	*p = '\0';
 	return word;
 }
+
+intptr_t lock_file(const char *name)
+{
+	int fd = open(name, O_RDWR | O_CREAT, 0666);
+	if (fd < 0)
+		return -1;
+	struct flock lock = {};
+	lock.l_type = F_WRLCK;
+	lock.l_whence = SEEK_SET;
+	int locked;
+	while ((locked = fcntl(fd, F_SETLKW, &lock)) != 0 && errno == EINTR)
+		;
+	if (locked != 0) {
+		close(fd);
+		return -1;
+	}
+	return fd;
+}
+
+void unlock_file(intptr_t lock)
+{
+	if (lock >= 0)
+		close(int(lock));
+}
+
+int sync_file(FILE *stream)
+{
+	return std::fflush(stream) != 0 || fsync(fileno(stream)) != 0 ? 1 : 0;
+}

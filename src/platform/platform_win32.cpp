@@ -344,3 +344,32 @@ char *shell_word(const char *text)
 	*p = '\0';
 	return word;
 }
+
+intptr_t lock_file(const char *name)
+{
+	wchar_t *wide = wide_of(name);
+	HANDLE file = wide != nullptr ? CreateFileW(wide, GENERIC_READ | GENERIC_WRITE,
+						    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+						    OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr)
+				      : INVALID_HANDLE_VALUE;
+	std::free(wide);
+	if (file == INVALID_HANDLE_VALUE)
+		return -1;
+	OVERLAPPED at = {};
+	if (!LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &at)) {
+		CloseHandle(file);
+		return -1;
+	}
+	return reinterpret_cast<intptr_t>(file);
+}
+
+void unlock_file(intptr_t lock)
+{
+	if (lock != -1)
+		CloseHandle(reinterpret_cast<HANDLE>(lock));
+}
+
+int sync_file(FILE *stream)
+{
+	return std::fflush(stream) != 0 || _commit(_fileno(stream)) != 0 ? 1 : 0;
+}

@@ -2,6 +2,7 @@
 #include "report/report.h"
 
 #include <cinttypes>
+#include <cstring>
 
 #include "report/diag.h"
 
@@ -42,21 +43,47 @@ static int short_escape(unsigned char ch)
 // U+FFFD, the replacement character, in UTF-8.
 static const char REPLACEMENT[] = "\xEF\xBF\xBD";
 
-// Writes the character or UTF-8 sequence at p as JSON string content, a
-// byte that begins no sequence as U+FFFD; returns what follows it.
-static const unsigned char *put_escaped(FILE *out, const unsigned char *p)
+// Puts the character or UTF-8 sequence at p as JSON string content into
+// text (room for 7 characters), a byte that begins no sequence as U+FFFD;
+// returns what follows it, and in *n the characters put.
+static const unsigned char *escape_one(const unsigned char *p, char *text, size_t *n)
 {
 	int escape = short_escape(*p);
-	int n = utf8_length(p);
+	int length = utf8_length(p);
 	if (escape != 0)
-		std::fprintf(out, "\\%c", escape);
-	else if (n == 0)
-		std::fputs(REPLACEMENT, out);
+		*n = size_t(std::snprintf(text, 8, "\\%c", escape));
+	else if (length == 0)
+		*n = size_t(std::snprintf(text, 8, "%s", REPLACEMENT));
 	else if (*p < 0x20)
-		std::fprintf(out, "\\u%04X", *p);
+		*n = size_t(std::snprintf(text, 8, "\\u%04X", *p));
 	else
-		std::fwrite(p, 1, size_t(n), out);
-	return p + (n > 0 ? n : 1);
+		std::memcpy(text, p, *n = size_t(length));
+	return p + (length > 0 ? length : 1);
+}
+
+// Writes the character or UTF-8 sequence at p as JSON string content;
+// returns what follows it.
+static const unsigned char *put_escaped(FILE *out, const unsigned char *p)
+{
+	char text[8];
+	size_t n;
+	p = escape_one(p, text, &n);
+	std::fwrite(text, 1, n, out);
+	return p;
+}
+
+size_t json_quote(const char *text, char *out)
+{
+	const unsigned char *p = reinterpret_cast<const unsigned char *>(text);
+	size_t used = 0, n;
+	out[used++] = '"';
+	while (*p != 0) {
+		p = escape_one(p, out + used, &n);
+		used += n;
+	}
+	out[used++] = '"';
+	out[used] = '\0';
+	return used;
 }
 
 void json_string(FILE *out, const char *text)
@@ -133,6 +160,12 @@ void report_number(report *r, const char *key, int64_t value)
 		std::fprintf(r->out, "%" PRId64, value);
 	else
 		std::fprintf(r->out, "%" PRId64 "\n", value);
+}
+
+void report_unsigned(report *r, const char *key, uint64_t value)
+{
+	put_key(r, key);
+	std::fprintf(r->out, r->json ? "%" PRIu64 : "%" PRIu64 "\n", value);
 }
 
 void report_list_begin(report *r, const char *key, const char *legend)

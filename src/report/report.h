@@ -2,6 +2,7 @@
 #ifndef TARNWICK_REPORT_H
 #define TARNWICK_REPORT_H
 
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 
@@ -25,6 +26,9 @@ void report_text(report *r, const char *key, const char *value);
 // it in decimal; JSON as a JSON number.
 void report_number(report *r, const char *key, int64_t value);
 
+// The same with a number of 64 bits, which is never unknown.
+void report_unsigned(report *r, const char *key, uint64_t value);
+
 // A key with a list of text lines: in text "key: legend", then each item on
 // a line of its own behind two blanks; in JSON the key and an array of the
 // items as strings, without the legend. Begin it, add the items, end it.
@@ -43,5 +47,9 @@ void report_end(report *r);
 // valid UTF-8 sequences as they are, and every other byte (one that is not
 // part of a valid UTF-8 sequence) as U+FFFD, the replacement character.
 void json_string(FILE *out, const char *text);
+
+// The same into out, which has room for 6 characters for each one of text
+// and 3 more; returns the length, the NUL behind it not counted.
+size_t json_quote(const char *text, char *out);
 
 #endif

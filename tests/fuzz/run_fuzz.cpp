@@ -358,10 +358,49 @@ static void check_extract(const std::vector<std::string> &args)
 						   "another image");
 }
 
+// The same run with a serial number written over bytes of the program
+// that hold one (drawn by shape and value, if there are any such), as
+// binary or digits: --info --serial reads the number back, and --verify
+// with the same options finds no cell that differs.
+static void check_serial(std::vector<std::string> args, uint8_t shape, uint64_t value)
+{
+	static const char *const FORMATS[] = {"le", "be", "dec", "hex"};
+	static const uint32_t WIDEST[] = {8, 8, 19, 16}, BASE[] = {256, 256, 10, 16};
+	int format = shape % 4;
+	uint32_t width = 1 + (shape >> 2) % WIDEST[format];
+	std::vector<int> program = bytes_of(args[args.size() - 2]);
+	size_t at = program.empty() ? 0 : size_t(value % program.size()), held = 0;
+	for (; at < program.size() && held < width; at++)
+		held = program[at] >= 0 ? held + 1 : 0;
+	if (held < width)
+		return;
+	// The number cut to the width: below base^width, which 64 bits hold
+	// but for 8 bytes and 16 hexadecimal digits.
+	uint64_t span = 1;
+	bool whole = (BASE[format] == 256 && width == 8) || (BASE[format] == 16 && width == 16);
+	for (uint32_t i = 0; i < width && !whole; i++)
+		span *= BASE[format];
+	uint64_t number = whole ? value : value % span;
+	char serial[64], given[48];
+	std::snprintf(serial, sizeof serial, "--serial=%zX:%s:%u", at - width, FORMATS[format],
+		      unsigned(width));
+	std::snprintf(given, sizeof given, "--serial-number=%llu", (unsigned long long)number);
+	args.insert(args.begin() + 1, {serial, given});
+	args.back() = folder + "/out.serial";
+	check(run(args) == 0, "the run fails with a serial number over bytes of the program");
+	std::vector<std::string> info = read_back(args, "--info");
+	info.insert(info.end(), {serial, args.back()});
+	std::string text;
+	run_captured(info, &text);
+	check(parse_report(text)["serial"] == std::to_string(number),
+	      "--info --serial reads another number than the one written");
+	check_verify(args);
+}
+
 static void remove_folder()
 {
 	for (const char *name : {"/in.hex", "/x.hex", "/out.hex", "/p.hex", "/e.hex", "/in.s19",
-				 "/x.s19", "/out.s19.bin", "/out.crc.bin"})
+				 "/x.s19", "/out.s19.bin", "/out.crc.bin", "/out.serial"})
 		unlink((folder + name).c_str());
 	rmdir(folder.c_str());
 }
@@ -384,6 +423,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 	uint8_t shape = fdp.ConsumeIntegral<uint8_t>();
 	uint8_t record_size = fdp.ConsumeIntegral<uint8_t>();
 	uint8_t chip = fdp.ConsumeIntegral<uint8_t>();
+	uint8_t serial_shape = fdp.ConsumeIntegral<uint8_t>();
+	uint64_t serial_value = fdp.ConsumeIntegral<uint64_t>();
 	std::string input = folder + "/in.hex", expert = folder + "/x.hex";
 	std::string output = folder + "/out.hex";
 	if (valued & 0x20) {
@@ -438,6 +479,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 		check_verify(args);
 		if (check_info(args, binary))
 			check_extract(args);
+		check_serial(args, serial_shape, serial_value);
 	}
 	if (status == 0 && exists && binary)
 		check_raw_binary(args, written); // rewrites the output as Intel HEX
