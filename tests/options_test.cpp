@@ -101,6 +101,7 @@ TEST_P(scan_test, fields_and_result)
 	run_options o;
 	testing::internal::CaptureStderr();
 	int result = scan_options(int(args.size()), argv.data(), &o);
+	release_run_options(&o);
 	std::string messages = testing::internal::GetCapturedStderr();
 	unsetenv("POSIXLY_CORRECT");
 

@@ -45,13 +45,14 @@ static int run(int argc, char **argv, int stdout_closed)
 	}
 	print_version_banner();
 	int scan = scan_options(argc, argv, &opts);
-	if (scan == SCAN_HELP)
-		return finish_stdout(0, stdout_closed);
-	if (scan != SCAN_CONTINUE)
-		return scan == SCAN_USAGE ? 0 : 1;
-	// A JSON report gathers the run's error lines from here on.
-	diag_reset(opts.json);
-	return run_mode(&opts, stdout_closed);
+	int status = scan == SCAN_HELP ? finish_stdout(0, stdout_closed) : scan == SCAN_USAGE ? 0 : 1;
+	if (scan == SCAN_CONTINUE) {
+		// A JSON report gathers the run's error lines from here on.
+		diag_reset(opts.json);
+		status = run_mode(&opts, stdout_closed);
+	}
+	release_run_options(&opts);
+	return status;
 }
 
 int tarnwick_run(int argc, char **argv, int stdout_closed)

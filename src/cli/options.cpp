@@ -9,6 +9,7 @@
 #include "cli/usage.h"
 #include "image/header.h"
 #include "report/diag.h"
+#include "report/memory.h"
 
 const option_row OPTION_TABLE[] = {
 	{'c', nullptr, 1, IN_CONVERT | IN_VERIFY, "-c MHz",
@@ -183,10 +184,13 @@ static void set_base_address(run_options *opts, const char *arg)
 // fill byte does.
 static int add_byte_patch(run_options *opts, const char *arg)
 {
-	if (opts->patch_count == MAX_BYTE_PATCHES) {
-		diag_error("Give --set at most %d times", MAX_BYTE_PATCHES);
+	size_t size = (size_t(opts->patch_count) + 1) * sizeof(byte_patch);
+	byte_patch *patches = static_cast<byte_patch *>(run_realloc(opts->patches, size));
+	if (patches == nullptr) {
+		diag_error("Out of memory");
 		return SCAN_ERROR;
 	}
+	opts->patches = patches;
 	if (parse_byte_patch(arg, &opts->patches[opts->patch_count]) != 0) {
 		diag_error("Invalid --set value: give ADDRESS:BYTES in hexadecimal, 1 to %u bytes",
 			   unsigned(MAX_PATCH_BYTES));

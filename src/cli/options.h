@@ -59,7 +59,8 @@ enum { SCAN_CONTINUE = 0, SCAN_HELP = 1, SCAN_ERROR = 2, SCAN_USAGE = 3 };
 
 // Scans argv with getopt_long (GNU permutation, "--", POSIXLY_CORRECT, long
 // options that may be abbreviated) into opts, whose strings point into
-// argv. Returns SCAN_CONTINUE with the file names of the mode set;
+// argv; whatever the result, free what opts owns with release_run_options
+// when it has served. Returns SCAN_CONTINUE with the file names of the mode set;
 // SCAN_USAGE after printing the usage text for -h, SCAN_HELP after the
 // help text for --help; SCAN_ERROR after reporting a bad option, crystal
 // frequency, program size, fill byte, file count, a second mode, or an

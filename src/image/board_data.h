@@ -7,9 +7,8 @@
 #include "image/image.h"
 #include "image/layout.h"
 
-// Most bytes that one patch replaces, and most patches of fixed bytes.
+// Most bytes that one patch replaces.
 constexpr uint32_t MAX_PATCH_BYTES = 256;
-constexpr int MAX_BYTE_PATCHES = 64;
 
 // Fixed bytes that replace the program's from a program address on.
 struct byte_patch {

@@ -38,7 +38,7 @@ struct run_options {
 	const char *image_file;   // the image: written by a conversion, else read
 	const char *expert_file;  // expert-mode data: -e (read), or --extract's third name
 	int patch_count;          // --set, in the order given
-	byte_patch patches[MAX_BYTE_PATCHES];
+	byte_patch *patches;      // patch_count of them, owned (release_run_options)
 	int has_serial;           // 1 after --serial
 	serial_spec serial;       // --serial: where and how the serial number goes
 	int has_serial_number;    // 1 after --serial-number
@@ -56,6 +56,9 @@ int fill_for(int mode, int image_form, int fill_byte);
 // The option that makes a conversion write the given form: "" for Intel
 // HEX, which it writes without one.
 const char *form_option(int form);
+
+// Frees what the options own: the patches of --set.
+void release_run_options(run_options *opts);
 
 // Sets opts->plan from the scanned options: the program memory, the
 // EEPROM's size and the fill byte of the run's mode and form.
