@@ -62,6 +62,23 @@ inline bool hex_read_byte(const char *p, uint32_t *value)
 	return true;
 }
 
+// Reads the 2 * count digits at p (all must be readable) as count bytes
+// into bytes, adds them to *sum and returns true; false when one is not a
+// digit, with *sum unchanged.
+inline bool hex_read_bytes(const char *p, uint32_t count, uint8_t *bytes, uint32_t *sum)
+{
+	uint32_t total = 0;
+	for (uint32_t i = 0; i < count; i++, p += 2) {
+		int value = hex_pair_value(p);
+		if (value < 0)
+			return false;
+		bytes[i] = static_cast<uint8_t>(value);
+		total += static_cast<uint32_t>(value);
+	}
+	*sum += total;
+	return true;
+}
+
 #if defined(__SSE2__)
 // The value of each of 16 characters as a hexadecimal digit, and in valid
 // all bits set where it is one: c - '0' below 10, or c with the lower-case
@@ -86,9 +103,7 @@ inline __m128i hex_pair_bytes(__m128i values)
 }
 #endif
 
-// Reads the 32 digits at p (all must be readable) as 16 bytes into bytes,
-// adds them to *sum and returns true; false when one is not a digit, with
-// *sum unchanged. In vector registers where there are any.
+// hex_read_bytes of 16 bytes, in vector registers where there are any.
 inline bool hex_read_16(const char *p, uint8_t *bytes, uint32_t *sum)
 {
 #if defined(__SSE2__)
@@ -105,16 +120,7 @@ inline bool hex_read_16(const char *p, uint8_t *bytes, uint32_t *sum)
 	*sum += uint32_t(_mm_cvtsi128_si32(sums) + _mm_extract_epi16(sums, 4));
 	return true;
 #else
-	uint32_t total = 0;
-	for (int i = 0; i < 16; i++, p += 2) {
-		int value = hex_pair_value(p);
-		if (value < 0)
-			return false;
-		bytes[i] = static_cast<uint8_t>(value);
-		total += static_cast<uint32_t>(value);
-	}
-	*sum += total;
-	return true;
+	return hex_read_bytes(p, 16, bytes, sum);
 #endif
 }
 

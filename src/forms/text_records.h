@@ -56,22 +56,6 @@ inline bool read_byte(text_record *rec, uint32_t *value)
 // Reads and sums count byte fields that store nothing.
 bool skip_bytes(text_record *rec, uint32_t count);
 
-// Decodes count byte fields at p into bytes[0 ..] and adds them to *sum;
-// false when one of them is malformed, *sum then unchanged.
-TEXT_RECORDS_INLINE bool decode_bytes(const char *p, uint32_t count, uint8_t *bytes, uint32_t *sum)
-{
-	uint32_t total = 0;
-	for (uint32_t i = 0; i < count; i++, p += 2) {
-		int value = hex_pair_value(p);
-		if (value < 0)
-			return false;
-		bytes[i] = static_cast<uint8_t>(value);
-		total += static_cast<uint32_t>(value);
-	}
-	*sum += total;
-	return true;
-}
-
 // Stores the record's count data bytes, the first at address, into the
 // window. A record that the line holds whole and that lies within the
 // window takes the fast way: decoded whole, then stored; any other the
@@ -91,7 +75,7 @@ TEXT_RECORDS_INLINE int store_data(text_record *rec, const read_window *w, read_
 	if (complete && count > 0 && first >= 0 && first + count <= w->size) {
 		uint8_t bytes[255];
 		bool decoded = count == 16 ? hex_read_16(rec->pos, bytes, &rec->sum)
-					   : decode_bytes(rec->pos, count, bytes, &rec->sum);
+					   : hex_read_bytes(rec->pos, count, bytes, &rec->sum);
 		if (decoded) {
 			uint32_t cell = w->cell + uint32_t(first);
 			if (count == 16)

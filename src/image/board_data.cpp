@@ -34,15 +34,20 @@ static bool is_usb(const serial_spec *s)
 	return s->format == SERIAL_USB || s->format == SERIAL_USBHEX;
 }
 
+const char *serial_unit(const serial_spec *s)
+{
+	return BASE[s->format] == 0 ? "byte" : BASE[s->format] == 10 ? "decimal digit" : "hexadecimal digit";
+}
+
 void describe_serial(const serial_spec *s, char *text, uint32_t size)
 {
 	static const char *const KINDS[SERIAL_FORMATS] = {
 		"little-endian number", "big-endian number", "decimal number",
 		"hexadecimal number",   "USB string",        "USB string"};
-	static const char *const UNITS[SERIAL_FORMATS] = {
-		"byte", "byte", "digit", "digit", "decimal digit", "hexadecimal digit"};
-	std::snprintf(text, size, "%s of %u %s%s", KINDS[s->format], unsigned(s->width),
-		      UNITS[s->format], s->width == 1 ? "" : "s");
+	// A number of digits is one of its base's digits.
+	const char *unit = is_usb(s) || BASE[s->format] == 0 ? serial_unit(s) : "digit";
+	std::snprintf(text, size, "%s of %u %s%s", KINDS[s->format], unsigned(s->width), unit,
+		      s->width == 1 ? "" : "s");
 }
 
 uint32_t serial_written_first(const serial_spec *s)

@@ -39,6 +39,9 @@ int serial_format_of(const char *name, uint32_t length);
 // decimal or 1 to 16 hexadecimal digits.
 bool serial_width_fits(int format, uint32_t width);
 
+// The unit of the width: "byte", "decimal digit" or "hexadecimal digit".
+const char *serial_unit(const serial_spec *s);
+
 // What the format's number is called in messages, for the width:
 // "little-endian number of 4 bytes", "decimal number of 8 digits", ...
 void describe_serial(const serial_spec *s, char *text, uint32_t size);

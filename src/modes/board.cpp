@@ -20,13 +20,14 @@ static const char *option_of(int which)
 	return which < 0 ? "--serial" : "--set";
 }
 
-// "12h", or "no byte" for -1.
-static void describe_byte(int64_t byte, char *text, size_t size)
+void describe_cell(char *text, size_t size, int64_t cell, int or_byte)
 {
-	if (byte < 0)
-		std::snprintf(text, size, "no byte");
+	if (cell >= 0)
+		std::snprintf(text, size, "%02Xh", unsigned(cell));
+	else if (or_byte >= 0)
+		std::snprintf(text, size, "no byte or %02Xh", unsigned(or_byte));
 	else
-		std::snprintf(text, size, "%02Xh", unsigned(byte));
+		std::snprintf(text, size, "no byte");
 }
 
 void report_board_finding(const board_finding *f, const serial_spec *serial)
@@ -42,8 +43,8 @@ void report_board_finding(const board_finding *f, const serial_spec *serial)
 			   f->address, option_of(int(f->value)), f->other);
 		break;
 	case BOARD_NOT_DESCRIPTOR:
-		describe_byte(f->value, first, sizeof first);
-		describe_byte(f->other, second, sizeof second);
+		describe_cell(first, sizeof first, f->value);
+		describe_cell(second, sizeof second, f->other);
 		diag_error("The bytes at %" PRIX32 "h are not a USB string descriptor of %u %s: "
 			   "they are %s %s, not %02Xh 03h",
 			   f->address, unsigned(serial->width),
@@ -52,7 +53,7 @@ void report_board_finding(const board_finding *f, const serial_spec *serial)
 		break;
 	case BOARD_NOT_NUMBER:
 		describe_serial(serial, what, sizeof what);
-		describe_byte(f->value, first, sizeof first);
+		describe_cell(first, sizeof first, f->value);
 		if (f->value == -2)
 			diag_error("The serial number at %" PRIX32 "h is not a %s: its digits pass %" PRIu64,
 				   f->address, what, UINT64_MAX);
@@ -78,11 +79,8 @@ int check_serial_fits(const run_options *opts, uint64_t number)
 {
 	if (serial_fits(&opts->serial, number))
 		return 0;
-	static const char *const UNITS[SERIAL_FORMATS] = {"byte", "byte", "decimal digit",
-							  "hexadecimal digit", "decimal digit",
-							  "hexadecimal digit"};
 	diag_error("Serial number %" PRIu64 " does not fit into %u %s%s", number,
-		   unsigned(opts->serial.width), UNITS[opts->serial.format],
+		   unsigned(opts->serial.width), serial_unit(&opts->serial),
 		   opts->serial.width == 1 ? "" : "s");
 	return 1;
 }

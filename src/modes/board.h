@@ -2,6 +2,7 @@
 #ifndef TARNWICK_BOARD_H
 #define TARNWICK_BOARD_H
 
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 
@@ -15,6 +16,10 @@ inline bool has_patches(const run_options *opts)
 {
 	return opts->patch_count > 0 || opts->has_serial;
 }
+
+// "5Ah", or for a cell without a byte "no byte", and "no byte or FFh" when
+// or_byte (not -1) may stand in its place.
+void describe_cell(char *text, size_t size, int64_t cell, int or_byte = -1);
 
 // Reports a finding of per-board data, about the serial number of serial
 // (null: none), in the words of the options.

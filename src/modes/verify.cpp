@@ -16,23 +16,12 @@
 // Differing cells named one a line; the rest are counted.
 constexpr uint32_t NAMED_DIFFERENCES = 10;
 
-// "5Ah", "no byte", or "no byte or FFh" for a cell the layout leaves empty.
-static void describe(char *text, size_t size, int cell, int or_byte)
-{
-	if (cell >= 0)
-		std::snprintf(text, size, "%02Xh", unsigned(cell));
-	else if (or_byte >= 0)
-		std::snprintf(text, size, "no byte or %02Xh", unsigned(or_byte));
-	else
-		std::snprintf(text, size, "no byte");
-}
-
 static void report_differences(const cell_difference *diffs, uint32_t count)
 {
 	for (uint32_t i = 0; i < count && i < NAMED_DIFFERENCES; i++) {
 		char held[24], expected[24];
-		describe(held, sizeof held, diffs[i].held, -1);
-		describe(expected, sizeof expected, diffs[i].expected, diffs[i].or_byte);
+		describe_cell(held, sizeof held, diffs[i].held);
+		describe_cell(expected, sizeof expected, diffs[i].expected, diffs[i].or_byte);
 		diag_error("Cell %u holds %s, expected %s", unsigned(diffs[i].cell), held, expected);
 	}
 	if (count == NAMED_DIFFERENCES + 1)
