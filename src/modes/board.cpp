@@ -74,6 +74,32 @@ int check_patches(const run_options *opts, const image *img, const image_layout 
 	return 1;
 }
 
+// The counter and the log are written: neither may be an input, and none
+// of them and the image one file.
+int refuse_serial_files(const run_options *opts, FILE *program, FILE *expert)
+{
+	const char *names[3] = {opts->image_file, opts->serial_counter, opts->serial_log};
+	char *targets[3] = {nullptr, nullptr, nullptr};
+	int failed = 0;
+	for (int i = 1; i < 3 && !failed; i++)
+		failed = names[i] != nullptr && refuse_input_as_output(names[i], program, expert);
+	for (int i = 0; i < 3 && !failed; i++)
+		if (names[i] != nullptr && (targets[i] = output_target(names[i])) == nullptr) {
+			diag_error("Out of memory");
+			failed = 1;
+		}
+	for (int i = 0; i < 3 && !failed; i++)
+		for (int j = i + 1; j < 3 && !failed; j++)
+			if (targets[i] != nullptr && targets[j] != nullptr &&
+			    names_one_file(targets[i], targets[j])) {
+				diag_error("Output files '%s' and '%s' are one file", names[i], names[j]);
+				failed = 1;
+			}
+	for (char *target : targets)
+		std::free(target);
+	return failed;
+}
+
 // "Serial number N does not fit into 4 bytes", or into digits.
 int check_serial_fits(const run_options *opts, uint64_t number)
 {
@@ -106,7 +132,8 @@ static int check_log(const run_options *opts, uint64_t number)
 	FILE *log = open_file(opts->serial_log, "rb");
 	if (log == nullptr)
 		return 0; // made by the line that follows the image
-	bool found = logged(log, number);
+	// A device or a pipe holds no lines of earlier runs to read.
+	bool found = is_regular_file(log) && logged(log, number);
 	bool failed = std::ferror(log) != 0;
 	std::fclose(log);
 	if (failed)
@@ -185,8 +212,9 @@ static int count_on(const char *name, uint64_t next)
 }
 
 // Takes the next number from the counter, under the lock of a file beside
-// it, FILE.lock, which stays: a counter replaced by a new file cannot
-// carry a lock from one run to the next itself.
+// it, FILE.lock (FILE the counter's own name, its links followed), which
+// stays: a counter replaced by a new file cannot carry a lock from one run
+// to the next itself.
 static int take_number(const run_options *opts, uint64_t *number)
 {
 	const char *name = opts->serial_counter;
@@ -195,13 +223,14 @@ static int take_number(const run_options *opts, uint64_t *number)
 	if (counter == nullptr)
 		return 1;
 	std::fclose(counter);
-	size_t n = std::strlen(name);
-	char *lock_name = static_cast<char *>(run_realloc(nullptr, n + 6));
+	char *target = output_target(name);
+	size_t n = target != nullptr ? std::strlen(target) : 0;
+	char *lock_name = target != nullptr ? static_cast<char *>(run_realloc(target, n + 6)) : nullptr;
 	if (lock_name == nullptr) {
+		std::free(target);
 		diag_error("Out of memory");
 		return 1;
 	}
-	std::memcpy(lock_name, name, n);
 	std::memcpy(lock_name + n, ".lock", 6);
 	intptr_t lock = lock_file(lock_name);
 	if (lock == -1)
@@ -216,13 +245,33 @@ static int take_number(const run_options *opts, uint64_t *number)
 	return failed;
 }
 
+// Closes the log; one that the run made and wrote no line to goes again.
+static int close_log(const run_options *opts, serial_run *s, int written)
+{
+	if (s->log == nullptr)
+		return 0;
+	int failed = std::fclose(s->log) != 0;
+	s->log = nullptr;
+	if (!written && s->log_made)
+		remove_file(opts->serial_log);
+	return failed;
+}
+
 int get_serial_number(const run_options *opts, serial_run *s)
 {
 	s->taken = 0;
 	s->log = nullptr;
-	// The log must take a line before a number is taken.
-	if (opts->serial_log != nullptr && (s->log = open_reported(opts->serial_log, "ab")) == nullptr)
-		return 1;
+	s->log_made = 0;
+	// The log must take a line before a number is taken; one made for it
+	// goes again when it gets none.
+	if (opts->serial_log != nullptr) {
+		FILE *existing = open_file(opts->serial_log, "rb");
+		s->log_made = existing == nullptr;
+		if (existing != nullptr)
+			std::fclose(existing);
+		if ((s->log = open_reported(opts->serial_log, "ab")) == nullptr)
+			return 1;
+	}
 	int failed;
 	if (opts->serial_counter == nullptr) {
 		s->number = opts->serial_number;
@@ -232,10 +281,8 @@ int get_serial_number(const run_options *opts, serial_run *s)
 		failed = take_number(opts, &s->number);
 		s->taken = !failed;
 	}
-	if (failed && s->log != nullptr) {
-		std::fclose(s->log);
-		s->log = nullptr;
-	}
+	if (failed)
+		close_log(opts, s, 0);
 	return failed;
 }
 
@@ -280,8 +327,7 @@ int finish_serial(const run_options *opts, serial_run *s, const image *img, int 
 	if (s->log == nullptr)
 		return status;
 	int failed = status == 0 && put_log_line(opts, s, img) != 0;
-	failed |= std::fclose(s->log) != 0;
-	s->log = nullptr;
+	failed |= close_log(opts, s, status == 0);
 	if (status == 0 && failed) {
 		diag_error("Can't write '%s'", opts->serial_log);
 		return 1;

@@ -21,6 +21,7 @@ static int open_files(const run_options *opts, convert_files *f)
 	if (open_inputs(opts, &f->expert, &f->program) != 0)
 		return 1;
 	if (!refuse_input_as_output(opts->image_file, f->program, f->expert) &&
+	    (!opts->has_serial || !refuse_serial_files(opts, f->program, f->expert)) &&
 	    (f->image = open_reported(opts->image_file, FORMS[opts->image_form].open_mode)) != nullptr)
 		return 0;
 	close_input(f->expert);
@@ -74,7 +75,7 @@ int run_convert(const run_options *opts)
 	if (open_files(opts, &f) != 0)
 		return 1;
 	image *img = plan_image(&opts->plan);
-	serial_run s = {0, 0, nullptr};
+	serial_run s = {0, 0, nullptr, 0};
 	int status = 1, prepared = 1;
 	if (img == nullptr)
 		diag_error("Out of memory");

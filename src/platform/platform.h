@@ -26,6 +26,10 @@ FILE *open_file(const char *name, const char *mode);
 // Returns 1 when stream has a directory open, else 0.
 int is_directory(FILE *stream);
 
+// Returns 1 when stream has a regular file open (no device, pipe or
+// folder), else 0.
+int is_regular_file(FILE *stream);
+
 // Returns 1 when the file that name refers to exists and is the file that
 // stream has open (by identity, so hard and symbolic links count), else 0.
 // A null stream gives 0.

@@ -51,6 +51,12 @@ int is_directory(FILE *stream)
 	return fstat(fileno(stream), &st) == 0 && S_ISDIR(st.st_mode) ? 1 : 0;
 }
 
+int is_regular_file(FILE *stream)
+{
+	struct stat st;
+	return fstat(fileno(stream), &st) == 0 && S_ISREG(st.st_mode) ? 1 : 0;
+}
+
 int is_same_file(const char *name, FILE *stream)
 {
 	struct stat named;

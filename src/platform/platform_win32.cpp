@@ -117,6 +117,11 @@ int is_directory(FILE *stream)
 		       : 0;
 }
 
+int is_regular_file(FILE *stream)
+{
+	return GetFileType(handle_of(stream)) == FILE_TYPE_DISK && !is_directory(stream) ? 1 : 0;
+}
+
 int is_same_file(const char *name, FILE *stream)
 {
 	if (stream == nullptr)
