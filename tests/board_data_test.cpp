@@ -22,6 +22,7 @@ TEST(serial_number, reads_back_what_it_writes_and_names_what_it_cannot)
 		{SERIAL_USB, 2, "\x06\x03" "4\x00" "2\x00", 42, 0, 0},
 		{SERIAL_USBHEX, 1, "\x04\x03" "F\x00", 15, 0, 0},
 		{SERIAL_LE, 2, "\x34.", 0, -1, 1},
+		{SERIAL_LE, 3, "\x34..", 0, -1, 1},
 		{SERIAL_DEC, 4, "00x2", 0, 'x', 2},
 		{SERIAL_HEX, 2, "be", 0, 'b', 0},
 		{SERIAL_USB, 2, "\x06\x03" "4\x01" "2\x00", 0, 1, 3},

@@ -491,9 +491,9 @@ const e2e_case LONG_OPTION_CASES[] = {
 	{"serial log that is the program", {{"in.hex", SERIAL_PROGRAM}},
 	 {"--serial=2:dec:4", "--serial-number=1", "--serial-log=./in.hex", "in.hex", "out.hex"}, 1,
 	 "ERROR: Output file './in.hex' is also an input file\n", ABSENT},
-	{"serial log made for a refused run", {{"in.hex", SERIAL_PROGRAM}},
+	{"serial log of a refused run", {{"in.hex", SERIAL_PROGRAM}, {"out.hex", "{\"serial\":1}"}},
 	 {"--serial=2:le:1", "--serial-number=256", "--serial-log=out.hex", "in.hex", "image.hex"}, 1,
-	 "ERROR: Serial number 256 does not fit into 1 byte\n", ABSENT},
+	 "ERROR: Serial number 256 does not fit into 1 byte\n", "{\"serial\":1}"},
 	{"counter missing", {{"in.hex", SERIAL_PROGRAM}}, {"--serial=2:dec:4", "--serial-counter=c", "in.hex",
 	 "out.hex"}, 1, "ERROR: Can't open 'c'\n", ""},
 	{"serial number taken and not used", {{"in.hex", SERIAL_PROGRAM}, {"c", "7\n"}},
@@ -1071,6 +1071,14 @@ TEST(serial_counter, takes_no_number_for_a_refused_run)
 	EXPECT_EQ("{\"serial\":41}\n", dir.read("l"));
 	EXPECT_EQ(1, dir.run(full).status);
 	EXPECT_EQ(as_written("42\n"), dir.read("c"));
+	// Behind a last line without its line end, the next begins a line, and
+	// its number is refused from then on.
+	dir.write("open.log", "{\"serial\":7}");
+	const std::vector<std::string> eight = {"--serial=2:dec:4", "--serial-number=8", "--serial-log=open.log",
+						"in.hex", "out.hex"};
+	EXPECT_EQ(0, dir.run(eight).status);
+	EXPECT_EQ("{\"serial\":7}\n{\"time\":\"", dir.read("open.log").substr(0, 22));
+	EXPECT_EQ(1, dir.run(eight).status);
 }
 
 } // namespace

@@ -175,26 +175,38 @@ static int digit_value(int byte, uint32_t base)
 	return at != nullptr && uint32_t(at - DIGITS) < base ? int(at - DIGITS) : -1;
 }
 
-// The number of the digits or bytes in the cells from cell on, step apart;
-// a finding for the first cell that is none (value -2: the digits pass
-// 2^64 - 1).
-static board_finding read_units(const image *img, const serial_spec *s, uint32_t cell,
+// The byte of cell at, or -1 when it holds none or lies beyond the image.
+static int cell_at(const image *img, uint64_t at)
+{
+	return at < img->size ? image_cell(img, uint32_t(at)) : -1;
+}
+
+// The digits or bytes of the number in the cells from cell on, step apart
+// (2 for UTF-16LE code units, whose high byte must be 0), checked in the
+// order of their cells; then their value. A finding names the first cell
+// that is none (value -2: the digits pass 2^64 - 1).
+static board_finding read_units(const image *img, const serial_spec *s, uint64_t cell,
 				uint32_t step, uint64_t *number)
 {
-	uint32_t base = BASE[s->format];
-	*number = 0;
+	uint32_t base = BASE[s->format], values[20];
 	for (uint32_t i = 0; i < s->width; i++) {
-		uint32_t at = s->format == SERIAL_LE ? cell + (s->width - 1 - i) * step : cell + i * step;
-		int byte = at < img->size ? image_cell(img, at) : -1;
-		bool zero_high = step == 1 || (at + 1 < img->size && image_cell(img, at + 1) == 0);
+		uint64_t at = cell + i * step;
+		int byte = cell_at(img, at);
 		int value = base == 0 ? byte : digit_value(byte, base);
-		if (value < 0 || !zero_high)
-			return finding(BOARD_NOT_NUMBER, -1, s->address, value < 0 ? byte : image_cell(img, at + 1),
-				       value < 0 ? at : at + 1);
-		uint64_t scale = base == 0 ? 256 : base;
-		if (*number > (UINT64_MAX - uint64_t(value)) / scale)
-			return finding(BOARD_NOT_NUMBER, -1, s->address, -2, at);
-		*number = *number * scale + uint64_t(value);
+		if (value < 0)
+			return finding(BOARD_NOT_NUMBER, -1, s->address, byte, int64_t(at));
+		if (step == 2 && cell_at(img, at + 1) != 0)
+			return finding(BOARD_NOT_NUMBER, -1, s->address, cell_at(img, at + 1), int64_t(at + 1));
+		values[i] = uint32_t(value);
+	}
+	uint64_t scale = base == 0 ? 256 : base;
+	*number = 0;
+	for (uint32_t k = 0; k < s->width; k++) {
+		// Little-endian bytes come lowest first.
+		uint32_t i = s->format == SERIAL_LE ? s->width - 1 - k : k;
+		if (*number > (UINT64_MAX - values[i]) / scale)
+			return finding(BOARD_NOT_NUMBER, -1, s->address, -2, int64_t(cell + i * step));
+		*number = *number * scale + values[i];
 	}
 	return finding(BOARD_OK, -1, 0, 0, 0);
 }
@@ -203,15 +215,11 @@ board_finding read_serial(const image *img, uint32_t start, const serial_spec *s
 			  uint64_t *number)
 {
 	uint64_t cell = uint64_t(start) + serial->address;
-	if (cell + serial_span(serial) > img->size)
-		return finding(BOARD_NOT_NUMBER, -1, serial->address, -1,
-			       int64_t(cell + serial_written_first(serial)));
 	if (is_usb(serial)) {
-		board_finding f = check_descriptor(serial, image_cell(img, uint32_t(cell)),
-						   image_cell(img, uint32_t(cell) + 1));
+		board_finding f = check_descriptor(serial, cell_at(img, cell), cell_at(img, cell + 1));
 		if (f.kind != BOARD_OK)
 			return f;
 	}
-	return read_units(img, serial, uint32_t(cell + serial_written_first(serial)),
-			  is_usb(serial) ? 2 : 1, number);
+	return read_units(img, serial, cell + serial_written_first(serial), is_usb(serial) ? 2 : 1,
+			  number);
 }

@@ -74,12 +74,14 @@ int check_patches(const run_options *opts, const image *img, const image_layout 
 	return 1;
 }
 
-// The counter and the log are written: neither may be an input, and none
-// of them and the image one file.
+static char *lock_name_of(const char *target);
+
+// The counter and the log are written: neither may be an input, and no two
+// of them, the image and the counter's lock file one file.
 int refuse_serial_files(const run_options *opts, FILE *program, FILE *expert)
 {
-	const char *names[3] = {opts->image_file, opts->serial_counter, opts->serial_log};
-	char *targets[3] = {nullptr, nullptr, nullptr};
+	const char *names[4] = {opts->image_file, opts->serial_counter, opts->serial_log, nullptr};
+	char *targets[4] = {nullptr, nullptr, nullptr, nullptr};
 	int failed = 0;
 	for (int i = 1; i < 3 && !failed; i++)
 		failed = names[i] != nullptr && refuse_input_as_output(names[i], program, expert);
@@ -88,8 +90,11 @@ int refuse_serial_files(const run_options *opts, FILE *program, FILE *expert)
 			diag_error("Out of memory");
 			failed = 1;
 		}
-	for (int i = 0; i < 3 && !failed; i++)
-		for (int j = i + 1; j < 3 && !failed; j++)
+	// The counter's lock file, which only the lock may open.
+	if (!failed && targets[1] != nullptr)
+		names[3] = targets[3] = lock_name_of(targets[1]);
+	for (int i = 0; i < 4 && !failed; i++)
+		for (int j = i + 1; j < 4 && !failed; j++)
 			if (targets[i] != nullptr && targets[j] != nullptr &&
 			    names_one_file(targets[i], targets[j])) {
 				diag_error("Output files '%s' and '%s' are one file", names[i], names[j]);
@@ -111,29 +116,76 @@ int check_serial_fits(const run_options *opts, uint64_t number)
 	return 1;
 }
 
-// Whether a line of the log holds the number as its "serial".
-static bool logged(FILE *log, uint64_t number)
+// Whether a file that name reaches can be read without waiting: a regular
+// file, or none (a device or a pipe may wait for a writer, or never end).
+static bool readable_file(const char *name)
 {
-	char line[4096];
-	const char KEY[] = "\"serial\":";
-	while (std::fgets(line, sizeof line, log) != nullptr) {
-		const char *at = std::strstr(line, KEY);
+	char *target = output_target(name);
+	bool regular = target != nullptr && output_kind(target) != OUTPUT_DEVICE;
+	std::free(target);
+	return regular;
+}
+
+// Bytes of the log read at a time, and those kept from the end of one
+// block for the next, more than a "serial" key and its number take.
+constexpr size_t LOG_BLOCK = 64 * 1024;
+constexpr size_t LOG_CARRY = 64;
+
+// Whether the text holds "serial" as a key with the number as its value:
+// the key in quotes, blanks and a colon, the digits, and a comma, a brace,
+// a blank or a line end behind them.
+static bool holds_serial(const char *text, uint64_t number)
+{
+	static const char KEY[] = "\"serial\"";
+	for (const char *at = std::strstr(text, KEY); at != nullptr; at = std::strstr(at + 1, KEY)) {
+		const char *p = at + sizeof KEY - 1;
+		p += std::strspn(p, " \t");
+		if (*p++ != ':')
+			continue;
+		p += std::strspn(p, " \t");
 		char *end;
-		if (at != nullptr && std::strtoull(at + sizeof KEY - 1, &end, 10) == number &&
-		    end != at + sizeof KEY - 1)
+		uint64_t value = std::strtoull(p, &end, 10);
+		if (*p >= '0' && *p <= '9' && value == number && *end != '\0' &&
+		    std::strchr(",} \t\r\n", *end) != nullptr)
 			return true;
 	}
 	return false;
 }
 
-// Refuses a number that the log holds already.
-static int check_log(const run_options *opts, uint64_t number)
+// Whether the log holds the number as a "serial", read in blocks, the end
+// of one carried into the next; *open_line tells that its last line has no
+// line end yet.
+static bool logged(FILE *log, uint64_t number, int *open_line)
 {
-	FILE *log = open_file(opts->serial_log, "rb");
-	if (log == nullptr)
-		return 0; // made by the line that follows the image
+	char *text = static_cast<char *>(run_realloc(nullptr, LOG_CARRY + LOG_BLOCK + 1));
+	if (text == nullptr)
+		return false;
+	size_t kept = 0, n;
+	bool found = false;
+	while (!found && (n = std::fread(text + kept, 1, LOG_BLOCK, log)) > 0) {
+		size_t total = kept + n;
+		text[total] = '\0';
+		// A NUL in the log ends a piece of text to search.
+		for (const char *part = text; part < text + total; part += std::strlen(part) + 1)
+			found = found || holds_serial(part, number);
+		*open_line = text[total - 1] != '\n';
+		kept = total < LOG_CARRY ? total : LOG_CARRY;
+		std::memmove(text, text + total - kept, kept);
+	}
+	std::free(text);
+	return found;
+}
+
+// Refuses a number that the log holds already; *open_line tells that the
+// log's last line has no line end.
+static int check_log(const run_options *opts, uint64_t number, int *open_line)
+{
+	*open_line = 0;
 	// A device or a pipe holds no lines of earlier runs to read.
-	bool found = is_regular_file(log) && logged(log, number);
+	FILE *log = readable_file(opts->serial_log) ? open_file(opts->serial_log, "rb") : nullptr;
+	if (log == nullptr)
+		return 0;
+	bool found = logged(log, number, open_line);
 	bool failed = std::ferror(log) != 0;
 	std::fclose(log);
 	if (failed)
@@ -144,11 +196,17 @@ static int check_log(const run_options *opts, uint64_t number)
 	return failed || found ? 1 : 0;
 }
 
-// The number in a counter file's text: decimal digits, a line end behind
-// them or not. Returns 0, or 1 when the text is no such number.
+// Most bytes of a counter file: a number with leading zeros and a line
+// end.
+constexpr size_t COUNTER_MOST = 4096;
+
+// The number in a counter file's text: decimal digits, one line end (LF,
+// CR LF or CR) behind them or none. Returns 0, or 1 for any other text.
 static int parse_counter(const char *text, size_t n, uint64_t *number)
 {
-	while (n > 0 && (text[n - 1] == '\n' || text[n - 1] == '\r'))
+	if (n > 0 && text[n - 1] == '\n')
+		n--;
+	if (n > 0 && text[n - 1] == '\r')
 		n--;
 	uint64_t value = 0;
 	for (size_t i = 0; i < n; i++) {
@@ -161,40 +219,37 @@ static int parse_counter(const char *text, size_t n, uint64_t *number)
 	return n == 0 ? 1 : 0;
 }
 
-// Reads the counter: a file that can be written, holding the next number.
+// Reads the counter, which holds the next number.
 static int read_counter(const char *name, uint64_t *number)
 {
 	FILE *in = open_reported(name, "rb");
 	if (in == nullptr)
 		return 1;
-	char text[64];
-	size_t n = std::fread(text, 1, sizeof text, in);
+	char *text = static_cast<char *>(run_realloc(nullptr, COUNTER_MOST + 1));
+	size_t n = text != nullptr ? std::fread(text, 1, COUNTER_MOST + 1, in) : 0;
 	bool failed = std::ferror(in) != 0;
 	std::fclose(in);
-	FILE *writable = failed ? nullptr : open_file(name, "r+b");
-	if (failed)
+	int status = 1;
+	if (text == nullptr)
+		diag_error("Out of memory");
+	else if (failed)
 		diag_error("Can't read '%s'", name);
-	else if (writable == nullptr)
-		diag_error("Can't write '%s'", name);
-	else if (n == sizeof text || parse_counter(text, n, number) != 0)
+	else if (n > COUNTER_MOST || parse_counter(text, n, number) != 0)
 		diag_error("Counter file '%s' does not hold one decimal number", name);
 	else if (*number == UINT64_MAX)
 		diag_error("Counter file '%s' holds %" PRIu64 ", the last serial number", name, *number);
-	else {
-		std::fclose(writable);
-		return 0;
-	}
-	if (writable != nullptr)
-		std::fclose(writable);
-	return 1;
+	else
+		status = 0;
+	std::free(text);
+	return status;
 }
 
-// Writes the next number into a new file beside the counter, flushed to
-// the disk, and puts it in the counter's place.
-static int count_on(const char *name, uint64_t next)
+// Writes the next number into a new file beside the counter (target, its
+// links followed), flushed to the disk, and puts it in the counter's place.
+static int count_on(const char *name, const char *target, uint64_t next)
 {
-	char *target = output_target(name), *temp = nullptr;
-	FILE *out = target != nullptr ? create_beside(target, &temp) : nullptr;
+	char *temp = nullptr;
+	FILE *out = create_beside(target, &temp);
 	int failed = out == nullptr;
 	if (out != nullptr) {
 		failed = std::fprintf(out, "%" PRIu64 "\n", next) < 0;
@@ -205,55 +260,66 @@ static int count_on(const char *name, uint64_t next)
 			remove_file(temp);
 	}
 	std::free(temp);
-	std::free(target);
 	if (failed)
 		diag_error("Can't write '%s'", name);
 	return failed;
 }
 
-// Takes the next number from the counter, under the lock of a file beside
-// it, FILE.lock (FILE the counter's own name, its links followed), which
-// stays: a counter replaced by a new file cannot carry a lock from one run
-// to the next itself.
-static int take_number(const run_options *opts, uint64_t *number)
+// The counter is a file that can be replaced: a regular one, in a folder
+// where files can be made. Reports why not; returns 0, or 1.
+static int check_counter(const char *name, const char *target)
 {
-	const char *name = opts->serial_counter;
-	// A counter that is missing leaves no lock file behind.
+	int kind = output_kind(target);
+	if (kind == OUTPUT_DEVICE) {
+		diag_error("Counter file '%s' does not hold one decimal number", name);
+		return 1;
+	}
 	FILE *counter = open_reported(name, "rb");
 	if (counter == nullptr)
 		return 1;
 	std::fclose(counter);
-	char *target = output_target(name);
-	size_t n = target != nullptr ? std::strlen(target) : 0;
-	char *lock_name = target != nullptr ? static_cast<char *>(run_realloc(target, n + 6)) : nullptr;
-	if (lock_name == nullptr) {
-		std::free(target);
-		diag_error("Out of memory");
-		return 1;
-	}
-	std::memcpy(lock_name + n, ".lock", 6);
-	intptr_t lock = lock_file(lock_name);
-	if (lock == -1)
-		diag_error("Can't lock '%s'", lock_name);
-	std::free(lock_name);
-	if (lock == -1)
-		return 1;
-	int failed = read_counter(name, number) || check_serial_fits(opts, *number) ||
-		     (opts->serial_log != nullptr && check_log(opts, *number)) ||
-		     count_on(name, *number + 1);
-	unlock_file(lock);
-	return failed;
+	if (kind == OUTPUT_BESIDE)
+		return 0;
+	diag_error("Can't write '%s'", name);
+	return 1;
 }
 
-// Closes the log; one that the run made and wrote no line to goes again.
-static int close_log(const run_options *opts, serial_run *s, int written)
+// The lock file of a counter: its own name (target), with .lock behind
+// it; null when out of memory.
+static char *lock_name_of(const char *target)
 {
-	if (s->log == nullptr)
-		return 0;
-	int failed = std::fclose(s->log) != 0;
-	s->log = nullptr;
-	if (!written && s->log_made)
-		remove_file(opts->serial_log);
+	size_t n = std::strlen(target);
+	char *name = static_cast<char *>(run_realloc(nullptr, n + 6));
+	if (name == nullptr)
+		return nullptr;
+	std::memcpy(name, target, n);
+	std::memcpy(name + n, ".lock", 6);
+	return name;
+}
+
+// Takes the next number from the counter, under the lock of a file beside
+// it, FILE.lock (FILE the counter's own name, its links followed), which
+// stays: a counter replaced by a new file cannot carry a lock from one run
+// to the next itself. No other file of the run is that lock file, so that
+// nothing else opens it while the lock is held.
+static int take_number(const run_options *opts, serial_run *s)
+{
+	const char *name = opts->serial_counter;
+	char *target = output_target(name);
+	char *lock_name = target != nullptr ? lock_name_of(target) : nullptr;
+	intptr_t lock = -1;
+	if (lock_name == nullptr)
+		diag_error("Out of memory");
+	else if (check_counter(name, target) == 0 && (lock = lock_file(lock_name, target)) == -1)
+		diag_error("Can't lock '%s'", lock_name);
+	int failed = lock == -1 || read_counter(name, &s->number) ||
+		     check_serial_fits(opts, s->number) ||
+		     (opts->serial_log != nullptr && check_log(opts, s->number, &s->log_open_line)) ||
+		     count_on(name, target, s->number + 1);
+	if (lock != -1)
+		unlock_file(lock);
+	std::free(lock_name);
+	std::free(target);
 	return failed;
 }
 
@@ -261,28 +327,24 @@ int get_serial_number(const run_options *opts, serial_run *s)
 {
 	s->taken = 0;
 	s->log = nullptr;
-	s->log_made = 0;
-	// The log must take a line before a number is taken; one made for it
-	// goes again when it gets none.
-	if (opts->serial_log != nullptr) {
-		FILE *existing = open_file(opts->serial_log, "rb");
-		s->log_made = existing == nullptr;
-		if (existing != nullptr)
-			std::fclose(existing);
-		if ((s->log = open_reported(opts->serial_log, "ab")) == nullptr)
-			return 1;
-	}
+	s->log_open_line = 0;
+	// The log must take a line before a number is taken.
+	if (opts->serial_log != nullptr && (s->log = open_reported(opts->serial_log, "ab")) == nullptr)
+		return 1;
 	int failed;
 	if (opts->serial_counter == nullptr) {
 		s->number = opts->serial_number;
 		failed = check_serial_fits(opts, s->number) ||
-			 (opts->serial_log != nullptr && check_log(opts, s->number));
+			 (opts->serial_log != nullptr &&
+			  check_log(opts, s->number, &s->log_open_line));
 	} else {
-		failed = take_number(opts, &s->number);
+		failed = take_number(opts, s);
 		s->taken = !failed;
 	}
-	if (failed)
-		close_log(opts, s, 0);
+	if (failed && s->log != nullptr) {
+		std::fclose(s->log);
+		s->log = nullptr;
+	}
 	return failed;
 }
 
@@ -302,10 +364,12 @@ static int put_log_line(const run_options *opts, const serial_run *s, const imag
 	for (uint32_t i = 0; i < n; i++)
 		std::snprintf(digits + 2 * i, 3, "%02X", bytes[i]);
 	digits[2 * n] = '\0';
+	// Behind a last line without its line end, a line of its own.
 	size_t used = size_t(std::snprintf(line, room,
-					   "{\"time\":\"%s\",\"serial\":%" PRIu64
+					   "%s{\"time\":\"%s\",\"serial\":%" PRIu64
 					   ",\"bytes\":\"%s\",\"address\":\"%" PRIX32 "\",\"program\":",
-					   stamp, s->number, digits, opts->serial.address));
+					   s->log_open_line ? "\n" : "", stamp, s->number, digits,
+					   opts->serial.address));
 	used += json_quote(opts->program_file, line + used);
 	used += size_t(std::snprintf(line + used, room - used, ",\"image\":"));
 	used += json_quote(opts->image_file, line + used);
@@ -313,9 +377,16 @@ static int put_log_line(const run_options *opts, const serial_run *s, const imag
 				     ",\"form\":\"%s\",\"crc32\":\"%08" PRIX32 "\",\"version\":\"%s\"}\n",
 				     FORMS[opts->image_form].name,
 				     image_crc32(img, plan_covered(&opts->plan)), version));
-	// Unbuffered, the line goes to the file in one write.
-	int failed = std::setvbuf(s->log, nullptr, _IONBF, 0) != 0 ||
-		     std::fwrite(line, 1, used, s->log) != used || std::fflush(s->log) != 0;
+	// Unbuffered, the line goes to the file in one write; a line that did
+	// not go whole is cut off again, and one that did is put on the disk.
+	int failed = std::setvbuf(s->log, nullptr, _IONBF, 0) != 0;
+	bool regular = !failed && is_regular_file(s->log);
+	int64_t size = regular && std::fseek(s->log, 0, SEEK_END) == 0 ? std::ftell(s->log) : -1;
+	failed = failed || std::fwrite(line, 1, used, s->log) != used || std::fflush(s->log) != 0;
+	if (failed && size >= 0)
+		truncate_stream(s->log, size);
+	else if (!failed && regular)
+		failed = sync_file(s->log);
 	std::free(line);
 	return failed;
 }
@@ -327,7 +398,8 @@ int finish_serial(const run_options *opts, serial_run *s, const image *img, int 
 	if (s->log == nullptr)
 		return status;
 	int failed = status == 0 && put_log_line(opts, s, img) != 0;
-	failed |= close_log(opts, s, status == 0);
+	failed |= std::fclose(s->log) != 0;
+	s->log = nullptr;
 	if (status == 0 && failed) {
 		diag_error("Can't write '%s'", opts->serial_log);
 		return 1;

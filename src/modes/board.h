@@ -39,12 +39,13 @@ struct serial_run {
 	uint64_t number;
 	int taken;
 	FILE *log;
-	int log_made; // the log was made for the run
+	int log_open_line; // the log's last line has no line end yet
 };
 
 // Refuses a counter or a log that is the program or the expert-mode file
-// (open as program and expert, either null), and a counter, log and image
-// of which two are one file, also through links or before they exist.
+// (open as program and expert, either null), and a counter, log, image and
+// the counter's lock file of which two are one file, also through links or
+// before they exist.
 // Returns 0, or 1 after reporting.
 int refuse_serial_files(const run_options *opts, FILE *program, FILE *expert);
 

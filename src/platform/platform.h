@@ -59,23 +59,32 @@ enum { OUTPUT_BESIDE = 0, OUTPUT_DEVICE = 1, OUTPUT_IN_PLACE = 2, OUTPUT_CANNOT_
 int output_kind(const char *target);
 
 // Makes a new file of a unique name in the folder of target, with the
-// permission bits of target when it exists, and opens it for writing in
-// text mode; *temp is its name, which the caller frees. Null on failure.
+// permission bits (and, where the user may give it, the group) of target
+// when it exists, and opens it for writing in text mode; *temp is its name,
+// which the caller frees. Null on failure.
 FILE *create_beside(const char *target, char **temp);
 
-// Puts the file temp in the place of target, replacing it in one step.
-// Returns 0, or non-zero on failure.
+// Puts the file temp in the place of target, replacing it in one step, and
+// has the system put the new name on the disk. Returns 0, or non-zero on
+// failure.
 int replace_file(const char *temp, const char *target);
 
 // Removes a file, if it can.
 void remove_file(const char *name);
 
-// Takes an exclusive lock on the file name (made when missing), waiting
-// while another process holds it, on a local disk as on a network share.
-// Returns the lock, or -1 when the file cannot be opened or locked.
-// Release it with unlock_file; a process that ends releases its locks.
-intptr_t lock_file(const char *name);
+// Takes an exclusive lock on the file name, waiting while another process
+// holds it, on a local disk as on a network share. A missing file is made,
+// with the permission bits and group of the file like where the system has
+// them. Returns the lock, or -1 when the file cannot be opened or locked.
+// Release it with unlock_file; a process that ends releases its locks. On
+// POSIX systems closing any other descriptor of the file in the process
+// releases it too: open the file no other way while it is held.
+intptr_t lock_file(const char *name, const char *like);
 void unlock_file(intptr_t lock);
+
+// Cuts the file that stream writes to size bytes. Returns 0, or 1 on
+// failure.
+int truncate_stream(FILE *stream, int64_t size);
 
 // Flushes a stream that was written, and has the system put what it holds
 // for the file on the disk. Returns 0, or 1 when either fails.

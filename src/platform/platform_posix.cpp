@@ -216,6 +216,10 @@ FILE *create_beside(const char *target, char **temp)
 	umask(mask);
 	mode_t mode = stat(target, &st) == 0 ? st.st_mode & 07777 : 0666 & ~mask;
 	int fd = mkstemp(*temp);
+	// The group too, where the user may give it: files shared by a group
+	// stay shared.
+	if (fd >= 0 && stat(target, &st) == 0 && fchown(fd, uid_t(-1), st.st_gid) != 0)
+		errno = 0;
 	FILE *stream = fd >= 0 && fchmod(fd, mode) == 0 ? fdopen(fd, "w") : nullptr;
 	if (stream == nullptr && fd >= 0) {
 		close(fd);
@@ -230,7 +234,16 @@ FILE *create_beside(const char *target, char **temp)
 
 int replace_file(const char *temp, const char *target)
 {
-	return std::rename(temp, target);
+	if (std::rename(temp, target) != 0)
+		return 1;
+	// The new name is on the disk only when its folder is.
+	char folder[PATH_MAX];
+	int fd = folder_of(target, folder) ? open(folder, O_RDONLY) : -1;
+	if (fd >= 0) {
+		fsync(fd);
+		close(fd);
+	}
+	return 0;
 }
 
 void remove_file(const char *name)
@@ -281,9 +294,18 @@ char *shell_word(const char *text)
 	return word;
 }
 
-intptr_t lock_file(const char *name)
+intptr_t lock_file(const char *name, const char *like)
 {
-	int fd = open(name, O_RDWR | O_CREAT, 0666);
+	int fd = open(name, O_RDWR | O_CREAT | O_EXCL, 0666);
+	struct stat st;
+	// A lock file that is made takes the permission bits and the group of
+	// the file it locks, so that whoever may write that may lock it.
+	if (fd >= 0 && stat(like, &st) == 0) {
+		if (fchown(fd, uid_t(-1), st.st_gid) != 0 || fchmod(fd, st.st_mode & 0666) != 0)
+			errno = 0;
+	}
+	if (fd < 0)
+		fd = open(name, O_RDWR);
 	if (fd < 0)
 		return -1;
 	struct flock lock = {};
@@ -303,6 +325,11 @@ void unlock_file(intptr_t lock)
 {
 	if (lock >= 0)
 		close(int(lock));
+}
+
+int truncate_stream(FILE *stream, int64_t size)
+{
+	return std::fflush(stream) != 0 || ftruncate(fileno(stream), off_t(size)) != 0 ? 1 : 0;
 }
 
 int sync_file(FILE *stream)

@@ -350,7 +350,7 @@ char *shell_word(const char *text)
 	return word;
 }
 
-intptr_t lock_file(const char *name)
+intptr_t lock_file(const char *name, const char *)
 {
 	wchar_t *wide = wide_of(name);
 	HANDLE file = wide != nullptr ? CreateFileW(wide, GENERIC_READ | GENERIC_WRITE,
@@ -372,6 +372,11 @@ void unlock_file(intptr_t lock)
 {
 	if (lock != -1)
 		CloseHandle(reinterpret_cast<HANDLE>(lock));
+}
+
+int truncate_stream(FILE *stream, int64_t size)
+{
+	return std::fflush(stream) != 0 || _chsize_s(_fileno(stream), size) != 0 ? 1 : 0;
 }
 
 int sync_file(FILE *stream)
