@@ -90,9 +90,13 @@ int refuse_serial_files(const run_options *opts, FILE *program, FILE *expert)
 			diag_error("Out of memory");
 			failed = 1;
 		}
-	// The counter's lock file, which only the lock may open.
-	if (!failed && targets[1] != nullptr)
-		names[3] = targets[3] = lock_name_of(targets[1]);
+	// The counter's lock file, which only the lock may open, named by the
+	// counter's name as given.
+	char *lock_name = !failed && names[1] != nullptr ? lock_name_of(names[1]) : nullptr;
+	if (lock_name != nullptr) {
+		names[3] = lock_name;
+		targets[3] = lock_name_of(targets[1]);
+	}
 	for (int i = 0; i < 4 && !failed; i++)
 		for (int j = i + 1; j < 4 && !failed; j++)
 			if (targets[i] != nullptr && targets[j] != nullptr &&
@@ -102,6 +106,7 @@ int refuse_serial_files(const run_options *opts, FILE *program, FILE *expert)
 			}
 	for (char *target : targets)
 		std::free(target);
+	std::free(lock_name);
 	return failed;
 }
 

@@ -207,6 +207,14 @@ static wchar_t *full_path_of(const char *name)
 	return full;
 }
 
+// A full path without the \\?\ before a drive letter that
+// GetFinalPathNameByHandleW puts in front of it.
+static const wchar_t *plain_path(const wchar_t *path)
+{
+	bool prefixed = std::wcsncmp(path, L"\\\\?\\", 4) == 0 && path[4] != L'\0' && path[5] == L':';
+	return prefixed ? path + 4 : path;
+}
+
 int names_one_file(const char *a, const char *b)
 {
 	FILE *existing = open_file(a, "rb");
@@ -214,9 +222,10 @@ int names_one_file(const char *a, const char *b)
 	if (existing != nullptr)
 		std::fclose(existing);
 	wchar_t *fa = full_path_of(a), *fb = full_path_of(b);
-	// File names are compared without regard to case, as the file system does.
+	// File names are compared without regard to case, as the file system
+	// does, and without the \\?\ of a path that output_target made.
 	if (fa != nullptr && fb != nullptr &&
-	    CompareStringOrdinal(fa, -1, fb, -1, TRUE) == CSTR_EQUAL)
+	    CompareStringOrdinal(plain_path(fa), -1, plain_path(fb), -1, TRUE) == CSTR_EQUAL)
 		same = 1;
 	std::free(fa);
 	std::free(fb);
