@@ -38,13 +38,20 @@ static image_output output_of(const run_options *opts, const image *img)
 			    opts->base_address, opts->array_name};
 }
 
-static int write_image(const run_options *opts, FILE *out, const image *img)
+// No output address of records may pass FFFFFFFFh.
+static int check_addresses(const run_options *opts, const image *img)
 {
 	const image_output o = output_of(opts, img);
-	if (FORMS[opts->image_form].write(out, &o) == WRITE_OK)
+	if (output_fits(opts->image_form, &o))
 		return 0;
 	diag_error("Output addresses exceed FFFFFFFFh");
 	return 1;
+}
+
+static int write_image(const run_options *opts, FILE *out, const image *img)
+{
+	const image_output o = output_of(opts, img);
+	return check_addresses(opts, img) != 0 || FORMS[opts->image_form].write(out, &o) != WRITE_OK;
 }
 
 // Lays out the program with its patches; with --serial, checks first that
@@ -53,17 +60,9 @@ static int prepare(const run_options *opts, const convert_files *f, image *img, 
 {
 	image_layout l;
 	if (lay_out(opts, f->expert, f->program, img, 0, &l) != 0 ||
-	    (has_patches(opts) && check_patches(opts, img, &l) != 0))
+	    (has_patches(opts) && check_patches(opts, img, &l) != 0) ||
+	    (opts->has_serial && (check_addresses(opts, img) != 0 || get_serial_number(opts, s) != 0)))
 		return 1;
-	if (opts->has_serial) {
-		const image_output o = output_of(opts, img);
-		if (!output_fits(opts->image_form, &o)) {
-			diag_error("Output addresses exceed FFFFFFFFh");
-			return 1;
-		}
-		if (get_serial_number(opts, s) != 0)
-			return 1;
-	}
 	apply_board_data(img, &l, opts->patches, opts->patch_count,
 			 opts->has_serial ? &opts->serial : nullptr, s->number);
 	return 0;
