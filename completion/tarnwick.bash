@@ -44,8 +44,8 @@ _tarnwick()
 			case $long in
 			info | verify | extract) mode=$long ;;
 			# options that a conversion alone takes, or --verify too
-			srec | serial-counter | serial-log) only+=' --extract --info --verify' ;;
-			set | serial-number) only+=' --extract --info' ;;
+			srec | serial-counter) only+=' --extract --info --verify' ;;
+			set | serial-number | serial-log) only+=' --extract --info' ;;
 			esac
 			[[ $long == @(fill|eeprom-size|set|serial|serial-*) && $word != *=* ||
 				${COMP_WORDS[i + 1]} == = ]] && arg=$long
@@ -81,7 +81,7 @@ _tarnwick()
 			info | extract)
 				drop='-a -c -e -s --srec --set= --serial-counter= --serial-log= --serial-number='
 				;;
-			verify) drop='-a --srec --serial-counter= --serial-log=' ;;
+			verify) drop='-a --srec --serial-counter=' ;;
 			esac
 			# one mode a line; --json and --map only with a mode
 			if [[ $mode ]]; then

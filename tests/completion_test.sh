@@ -41,7 +41,7 @@ offers "tarnwick ../my\\ f" "../my file.hex" 1
 offers "tarnwick -- -" ""
 offers "tarnwick -b -- -" "-a -b -c -e -h -i -p -s -t --binary --eeprom-size= --extract --fill= --help --info --serial= --serial-counter= --serial-log= --serial-number= --set= --srec --verify --version"
 offers "tarnwick --info prog.hex -" "-b -h -i -p -t --binary --eeprom-size= --fill= --help --json --map --serial= --version"
-offers "tarnwick --verify -" "-b -c -e -h -i -p -s -t --binary --eeprom-size= --fill= --help --json --map --serial= --serial-number= --set= --version"
+offers "tarnwick --verify -" "-b -c -e -h -i -p -s -t --binary --eeprom-size= --fill= --help --json --map --serial= --serial-log= --serial-number= --set= --version"
 offers "tarnwick - --ext prog.hex" "-b -h -i -p -t --binary --eeprom-size= --fill= --help --json --map --serial= --version" "" 1
 offers "tarnwick -s --" "--binary --eeprom-size= --fill= --help --serial= --serial-counter= --serial-log= --serial-number= --set= --srec --verify --version"
 offers "tarnwick -a x --" "--binary --eeprom-size= --fill= --help --serial= --serial-counter= --serial-log= --serial-number= --set= --srec --version"

@@ -187,6 +187,17 @@ static std::vector<std::string> command_line(const std::vector<std::string> &arg
 	return cmd;
 }
 
+// Runs the command in place of the process that calls it.
+[[noreturn]] static void exec_command(const std::vector<std::string> &cmd)
+{
+	std::vector<char *> argv;
+	for (const std::string &a : cmd)
+		argv.push_back(const_cast<char *>(a.c_str()));
+	argv.push_back(nullptr);
+	execvp(argv[0], argv.data());
+	_exit(127);
+}
+
 static void set_limit(int resource, rlim_t value)
 {
 	struct rlimit limit = {value, value};
@@ -194,8 +205,26 @@ static void set_limit(int resource, rlim_t value)
 		_exit(126);
 }
 
+bool faults_injectable()
+{
+	return !windows_binary() && !under_valgrind();
+}
+
+// Preloads the fault library with the settings of faults.
+static void inject(const std::vector<std::string> &faults)
+{
+	if (faults.empty())
+		return;
+	setenv("LD_PRELOAD", TARNWICK_FAULT_LIBRARY, 1);
+	// A sanitizer build wants its runtime first of all libraries.
+	std::string asan = std::getenv("ASAN_OPTIONS") ? std::getenv("ASAN_OPTIONS") : "";
+	setenv("ASAN_OPTIONS", (asan + ":verify_asan_link_order=0").c_str(), 1);
+	for (const std::string &fault : faults)
+		putenv(const_cast<char *>(fault.c_str()));
+}
+
 static void start_child(const std::string &dir, const std::vector<std::string> &cmd, int flags,
-			long address_space_kib)
+			long address_space_kib, const std::vector<std::string> &faults)
 {
 	int err = open((dir + "/.stderr").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
 	int log = open((dir + "/.valgrind").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
@@ -231,12 +260,8 @@ static void start_child(const std::string &dir, const std::vector<std::string> &
 	// file names back, by the locale's character set.
 	if (windows_binary())
 		setenv("LC_ALL", "C.UTF-8", 1);
-	std::vector<char *> argv;
-	for (const std::string &a : cmd)
-		argv.push_back(const_cast<char *>(a.c_str()));
-	argv.push_back(nullptr);
-	execvp(argv[0], argv.data());
-	_exit(127);
+	inject(faults);
+	exec_command(cmd);
 }
 
 // Puts a copy of the binary in place of the link to it, so that a user who
@@ -250,14 +275,14 @@ static void copy_binary(const std::string &to)
 }
 
 tool_run scratch_dir::run(const std::vector<std::string> &args, int flags,
-			  long address_space_kib) const
+			  long address_space_kib, const std::vector<std::string> &faults) const
 {
 	if (flags & RUN_UNPRIVILEGED)
 		copy_binary(path(".bin/tarnwick"));
 	std::vector<std::string> cmd = command_line(args);
 	pid_t pid = fork();
 	if (pid == 0)
-		start_child(dir_, cmd, flags, address_space_kib);
+		start_child(dir_, cmd, flags, address_space_kib, faults);
 	int wstatus = 0;
 	waitpid(pid, &wstatus, 0);
 	tool_run r;
@@ -268,4 +293,27 @@ tool_run scratch_dir::run(const std::vector<std::string> &args, int flags,
 	unlink(path(".stderr").c_str());
 	unlink(path(".valgrind").c_str());
 	return r;
+}
+
+background_run::background_run(const std::string &dir, const std::vector<std::string> &cmd)
+{
+	int ends[2];
+	if (pipe(ends) != 0)
+		std::abort();
+	pid_ = fork();
+	if (pid_ == 0) {
+		if (dup2(ends[1], 1) < 0 || chdir(dir.c_str()) != 0)
+			_exit(126);
+		exec_command(cmd);
+	}
+	close(ends[1]);
+	char ch;
+	while (read(ends[0], &ch, 1) == 1 && ch != '\n')
+		;
+	close(ends[0]);
+}
+
+background_run::~background_run()
+{
+	waitpid(pid_, nullptr, 0);
 }

@@ -28,6 +28,10 @@ constexpr long FILE_SIZE_LIMIT = 4096;
 // Whether runs go through valgrind's memcheck (TARNWICK_VALGRIND is set).
 bool under_valgrind();
 
+// Whether faults can be injected into the binary under test: a Linux
+// binary, not under valgrind.
+bool faults_injectable();
+
 // Whether the binary under test is the Windows executable (its name ends in
 // .exe), which runs under wine.
 bool windows_binary();
@@ -53,14 +57,27 @@ public:
 	// The file's bytes, or "<absent>" when there is no such file.
 	std::string read(const std::string &name) const;
 	// Runs tarnwick (argv[0] "tarnwick") with the folder as working
-	// directory, started as the RUN_ flags say, and with an address space
-	// of at most address_space_kib KiB when that is not 0. Under valgrind,
-	// whatever memcheck reports is appended to the run's stderr.
+	// directory, started as the RUN_ flags say, with an address space of
+	// at most address_space_kib KiB when that is not 0, and with the
+	// "NAME=VALUE" settings of faults in its environment and the fault
+	// library preloaded when there are any (see fault_inject.c). Under
+	// valgrind, whatever memcheck reports is appended to the run's stderr.
 	tool_run run(const std::vector<std::string> &args, int flags = 0,
-		     long address_space_kib = 0) const;
+		     long address_space_kib = 0, const std::vector<std::string> &faults = {}) const;
 
 private:
 	std::string dir_;
+};
+
+// A command started in a folder in the background, that has written its
+// first line; the command is waited for when this goes.
+class background_run {
+public:
+	background_run(const std::string &dir, const std::vector<std::string> &cmd);
+	~background_run();
+
+private:
+	int pid_;
 };
 
 // Intel HEX text of data records of 16 bytes (the last one holding the

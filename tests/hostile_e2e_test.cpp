@@ -82,6 +82,15 @@ void file_in_closed_folder(const scratch_dir &dir)
 	chmod(dir.path("inside.hex").c_str(), 0666);
 }
 
+// A counter with a second name, and a FIFO that no one reads.
+void counter_and_fifo(const scratch_dir &dir)
+{
+	dir.write("in.hex", ":0A00000002000000000000000000F4\n");
+	dir.write("c", "41\n");
+	link(dir.path("c").c_str(), dir.path("cB").c_str());
+	mkfifo(dir.path("fifo").c_str(), 0644);
+}
+
 struct hostile_case {
 	const char *name;
 	void (*setup)(const scratch_dir &);
@@ -131,6 +140,10 @@ const hostile_case CASES[] = {
 	 "ERROR: Can't write '/dev/full'\n", "inside.hex", KEEP},
 	{"extract into a read-only file", read_only_output, {"--extract", "e.hex", "new.hex", "ro.hex"},
 	 RUN_UNPRIVILEGED, "ERROR: Can't open 'ro.hex'\n", "new.hex", "<absent>"},
+	{"counter with two names", counter_and_fifo, {"--serial=2:dec:4", "--serial-counter=cB", "in.hex", "out.hex"},
+	 0, "ERROR: Counter file 'cB' has 2 names: give a file with one\n", "c", "41\n"},
+	{"log that is a FIFO without a reader", counter_and_fifo, {"--serial=2:dec:4", "--serial-counter=c",
+	 "--serial-log=fifo", "in.hex", "out.hex"}, LINUX_ONLY, "ERROR: Log 'fifo' has no reader\n", "c", "41\n"},
 };
 
 class hostile_test : public testing::TestWithParam<hostile_case> {};

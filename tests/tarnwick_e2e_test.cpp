@@ -2,13 +2,17 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
+#include <csignal>
 #include <cstdlib>
 #include <string>
 #include <thread>
+#include <unistd.h>
 #include <utility>
 #include <vector>
 
 #include "e2e_support.h"
+#include "srec_text.h"
 #include "test_names.h"
 
 namespace {
@@ -281,7 +285,8 @@ const std::string HELP =
 	"                which goes one up\n"
 	"  --serial-log=FILE\n"
 	"                add a line for each image written with --serial to FILE,\n"
-	"                and refuse a number that it holds\n"
+	"                and refuse a number that it holds; with --verify, check that\n"
+	"                it holds the board's number once\n"
 	"  --info        read the image back: print what its header says and its\n"
 	"                CRC-32 on the standard output, and check it against the\n"
 	"                contents\n"
@@ -311,6 +316,23 @@ const std::string BAD_SERIAL = "ERROR: Invalid --serial value: give ADDRESS:FORM
 			       "hex, usb or usbhex and a WIDTH that it takes\n";
 const std::string USB_42 = ":0D0000000B030002000000000000000000E3\n:100013001203300030003000300030003000340074\n"
 			   ":020023003200A9\n" + EOF_RECORD;
+// The bytes of PROGRAM's image in a chip of size cells, FFh behind it.
+std::vector<int> image_in_chip(size_t size)
+{
+	std::vector<int> bytes(size, 0xFF);
+	const int image[] = {0x0B, 0x03, 0x00, 0x02, 0x00, 0x00};
+	std::copy(image, image + 6, bytes.begin());
+	return bytes;
+}
+
+std::string bytes_from_1(int n)
+{
+	std::string bytes;
+	for (int i = 1; i <= n; i++)
+		bytes += char(i);
+	return bytes;
+}
+const std::string BYTES_1_TO_3E = bytes_from_1(0x3E);
 const std::string BAD_SET = "ERROR: Invalid --set value: give ADDRESS:BYTES in hexadecimal, 1 to 256 bytes\n";
 
 // The long options: raw binary output, the fill byte, --help and --version.
@@ -508,6 +530,26 @@ const e2e_case LONG_OPTION_CASES[] = {
 	{"serial number taken and not used", {{"in.hex", SERIAL_PROGRAM}, {"c", "7\n"}},
 	 {"--serial=2:dec:4", "--serial-counter=c", "in.hex", "/dev/full"}, 1,
 	 "ERROR: Can't write '/dev/full'\nERROR: Serial number 7 was taken and not used\n", ABSENT},
+	{"serial number on a last line without a line end", {{"in.hex", SERIAL_PROGRAM}, {"l", "{\"serial\":1000"}},
+	 {"--serial=2:dec:4", "--serial-number=1000", "--serial-log=l", "in.hex", "out.hex"}, 1,
+	 "ERROR: Serial number 1000 is in the log 'l' already\n", ""},
+	{"serial key with blanks across the log's blocks",
+	 {{"in.hex", SERIAL_PROGRAM}, {"l", std::string(65466, '\n') + "\"serial\"" + std::string(100, ' ') + ":7,\n"}},
+	 {"--serial=2:dec:4", "--serial-number=7", "--serial-log=l", "in.hex", "out.hex"}, 1,
+	 "ERROR: Serial number 7 is in the log 'l' already\n", ""},
+	{"counter that is a device", {{"in.hex", SERIAL_PROGRAM}}, {"--serial=2:dec:4", "--serial-counter=/dev/null",
+	 "in.hex", "out.hex"}, 1, "ERROR: Counter file '/dev/null' does not hold one decimal number\n", "", LINUX_ONLY},
+	{"log line cut off at the file size limit", {{"in.hex", SERIAL_PROGRAM}, {"out.hex", std::string(4000, 'x')}},
+	 {"--serial=2:dec:4", "--serial-number=8", "--serial-log=out.hex", "in.hex", "image.hex"}, 1,
+	 "ERROR: Can't write 'out.hex'\n", std::string(4000, 'x'), RUN_FILE_SIZE_LIMIT},
+	{"S-records of 65536 data records, counted by S6", {{"in.hex", PROGRAM}},
+	 {"--srec", "--fill=FF", "--eeprom-size=1048576", "in.hex", "out.hex"}, 0, "", "S0030000FC\n" +
+	 srec_text(image_in_chip(1048576), 2, 16, SREC_COUNT)},
+	{"S2 record for a last byte at the first cell of a word", {{"in.hex", records_of(BYTES_1_TO_3E)}},
+	 {"--srec", "-b", "FFC0", "-p", "65", "in.hex", "out.hex"}, 0, "",
+	 "S0030000FC\nS21400FFC00B03000102030405060708090A0B0C0DC3\nS21400FFD00E0F101112131415161718191A1B1C1DC4\n"
+	 "S21400FFE01E1F202122232425262728292A2B2C2DB4\nS21400FFF02E2F303132333435363738393A3B3C3DA4\n"
+	 "S2050100003EBB\nS5030005F7\nS804000000FB\n"},
 	{"EEPROM size 0", {}, {"--eeprom-size=0", "-h"}, 1, "ERROR: Invalid EEPROM size\n", ABSENT},
 	{"version behind an invalid EEPROM size", {}, {"--eeprom-size=x", "--version"}, 0, "-", ABSENT, 0,
 	 nullptr, BANNER},
@@ -964,6 +1006,26 @@ const e2e_case INFO_CASES[] = {
 	{"verify a board by another serial number", {{"in.hex", SERIAL_PROGRAM}, {"e.hex", USB_42}},
 	 {"--verify", "--serial=10:usb:8", "--serial-number=43", "in.hex", "e.hex"}, 1,
 	 "ERROR: Cell 35 holds 32h, expected 33h\n", ABSENT, 0, nullptr, "differing cells: 1\nserial: 43\n"},
+	{"verify a board never given a number against the log", {{"in.hex", SERIAL_PROGRAM}, {"e.hex",
+	 ":0D0000000B030002000000000000000000E3\n" + SERIAL_REST}, {"l", "{\"serial\":42}\n"}},
+	 {"--verify", "--serial=10:usb:8", "--serial-log=l", "in.hex", "e.hex"}, 1,
+	 "ERROR: Serial number 0 is not in the log 'l'\n", ABSENT, 0, nullptr, NO_DIFFERENCE + "serial: 0\n"},
+	{"verify a board whose number the log holds twice", {{"in.hex", SERIAL_PROGRAM}, {"e.hex", USB_42},
+	 {"l", "{\"serial\":42}\n{\"serial\": 42"}}, {"--verify", "--serial=10:usb:8", "--serial-log=l", "in.hex", "e.hex"},
+	 1, "ERROR: Serial number 42 is in the log 'l' 2 times\n", ABSENT, 0, nullptr, NO_DIFFERENCE + "serial: 42\n"},
+	{"verify a board given its number, in the log once", {{"in.hex", SERIAL_PROGRAM}, {"e.hex", USB_42},
+	 {"l", "{\"serial\":41}\n{\"serial\":42}\n"}}, {"--verify", "--serial=10:usb:8", "--serial-number=42",
+	 "--serial-log=l", "in.hex", "e.hex"}, 0, "", ABSENT, 0, nullptr, NO_DIFFERENCE + "serial: 42\n"},
+	{"verify against a missing log", {{"in.hex", SERIAL_PROGRAM}, {"e.hex", USB_42}},
+	 {"--verify", "--serial=10:usb:8", "--serial-log=l", "in.hex", "e.hex"}, 1, "ERROR: Can't open 'l'\n", ABSENT,
+	 0, nullptr, NO_DIFFERENCE + "serial: 42\n"},
+	{"extract into a name that both Windows shells change", {{"e.hex", IMAGE}}, {"--extract", "e.hex", "p%$.hex"}, 0,
+	 "", ABSENT, 0, nullptr, HEX_REPORT + crc32_is("7AB31BAA") + "command: tarnwick 'p%$.hex' e.hex\n",
+	 HEX_REPORT + crc32_is("7AB31BAA") +
+		 "command: tarnwick \"p%$.hex\" e.hex\nnote: the command is not for cmd.exe or PowerShell\n"},
+	{"extract into a name that cmd.exe changes", {{"e.hex", IMAGE}}, {"--extract", "e.hex", "p%1.hex"}, 0, "",
+	 ABSENT, 0, nullptr, HEX_REPORT + crc32_is("7AB31BAA") + "command: tarnwick p%1.hex e.hex\n",
+	 HEX_REPORT + crc32_is("7AB31BAA") + "command: tarnwick p%1.hex e.hex\nnote: the command is not for cmd.exe\n"},
 	{"verify fixed bytes", {{"in.hex", SERIAL_PROGRAM}, {"e.hex", ":0D0000000B03000200A5000001020000003B\n" +
 	 SERIAL_REST}}, {"--verify", "--set=2:A5", "--set=5:0102", "in.hex", "e.hex"}, 0, "", ABSENT, 0, nullptr,
 	 NO_DIFFERENCE},
@@ -1030,7 +1092,7 @@ INSTANTIATE_TEST_SUITE_P(info, e2e_test, testing::ValuesIn(INFO_CASES), case_nam
 // and each logs a line for its image.
 TEST(serial_counter, runs_at_once_take_a_number_each_and_log_it)
 {
-	const int RUNS = 4;
+	const int RUNS = 8;
 	scratch_dir shared, dirs[RUNS];
 	shared.write("c", "100\n");
 	std::vector<std::thread> runs;
@@ -1044,7 +1106,7 @@ TEST(serial_counter, runs_at_once_take_a_number_each_and_log_it)
 	}
 	for (std::thread &t : runs)
 		t.join();
-	EXPECT_EQ(as_written("104\n"), shared.read("c"));
+	EXPECT_EQ(as_written("108\n"), shared.read("c"));
 	std::string log = shared.read("l"), serials;
 	for (int i = 0; i < RUNS; i++) {
 		EXPECT_EQ(0, results[i].status) << results[i].err;
@@ -1060,7 +1122,7 @@ TEST(serial_counter, runs_at_once_take_a_number_each_and_log_it)
 		EXPECT_EQ(version, log.substr(log.find(",\"version", line), version.size()));
 	}
 	std::sort(serials.begin(), serials.end());
-	EXPECT_EQ("0123", serials);
+	EXPECT_EQ("01234567", serials);
 }
 
 // A run refused before it takes a number leaves the counter as it was; one
@@ -1088,6 +1150,107 @@ TEST(serial_counter, takes_no_number_for_a_refused_run)
 	EXPECT_EQ(0, dir.run(eight).status);
 	EXPECT_EQ("{\"serial\":7}\n{\"time\":\"", dir.read("open.log").substr(0, 22));
 	EXPECT_EQ(1, dir.run(eight).status);
+}
+
+// A counter that another program holds open for reading, as one that
+// watches it does, is replaced all the same.
+TEST(serial_counter, is_replaced_while_a_reader_holds_it_open)
+{
+	scratch_dir dir;
+	dir.write("in.hex", SERIAL_PROGRAM);
+	dir.write("c", "41\n");
+	std::string binary = tarnwick_binary(), holder = binary.substr(0, binary.rfind('/') + 1) + "tarnwick_hold_open.exe";
+	ASSERT_TRUE(!windows_binary() || access(holder.c_str(), X_OK) == 0) << "scripts/windows.sh builds " << holder;
+	background_run reader(dir.path("."), windows_binary() ? std::vector<std::string>{"wine", holder, "c", "1500"}
+							    : std::vector<std::string>{"sh", "-c", "exec 3<c; echo; sleep 1"});
+	tool_run r = dir.run({"--serial=2:dec:4", "--serial-counter=c", "in.hex", "out.hex"});
+	EXPECT_EQ(0, r.status) << r.err;
+	EXPECT_EQ(as_written("42\n"), dir.read("c"));
+}
+
+// A run killed between writing the counter's new number and putting it in
+// place leaves the counter as it was: the next run takes that number and
+// removes the new file that the killed one left.
+TEST(serial_counter, a_run_killed_before_its_rename_leaves_its_number_to_the_next)
+{
+	if (!faults_injectable())
+		GTEST_SKIP() << "the fault library is preloaded into a Linux binary alone";
+	scratch_dir dir;
+	dir.write("in.hex", SERIAL_PROGRAM);
+	dir.write("c", "41\n");
+	const std::vector<std::string> args = {"--serial=2:dec:4", "--serial-counter=c", "in.hex", "out.hex"};
+	EXPECT_EQ(128 + SIGKILL, dir.run(args, 0, 0, {"TARNWICK_KILL_AT_RENAME=1"}).status);
+	EXPECT_EQ("41\n", dir.read("c"));
+	EXPECT_EQ("42\n", dir.read("c.new"));
+	EXPECT_EQ(0, dir.run(args).status);
+	EXPECT_EQ(":0D0000000B0300020030303431000000001E\n" + SERIAL_REST, dir.read("out.hex"));
+	EXPECT_EQ("42\n", dir.read("c"));
+	EXPECT_EQ(ABSENT, dir.read("c.new"));
+}
+
+// A failed flush of the counter's new file leaves the counter as it was; a
+// failed flush of its folder, behind the rename, may have taken the number.
+// Either ends the run before the image is written.
+TEST(serial_counter, a_failed_flush_ends_the_run_before_the_image)
+{
+	if (!faults_injectable())
+		GTEST_SKIP() << "the fault library is preloaded into a Linux binary alone";
+	const struct { const char *fault, *err, *counter; } cases[] = {
+		{"TARNWICK_FAIL_FSYNC=1", "ERROR: Can't write 'c'\n", "41\n"},
+		{"TARNWICK_FAIL_FSYNC=2", "ERROR: Can't write 'c'\nERROR: Serial number 41 was taken and not used\n", "42\n"},
+	};
+	for (const auto &c : cases) {
+		scratch_dir dir;
+		dir.write("in.hex", SERIAL_PROGRAM);
+		dir.write("c", "41\n");
+		tool_run r = dir.run({"--serial=2:dec:4", "--serial-counter=c", "in.hex", "out.hex"}, 0, 0, {c.fault});
+		EXPECT_EQ(1, r.status);
+		EXPECT_EQ(BANNER + c.err, r.err);
+		EXPECT_EQ("", dir.read("out.hex"));
+		EXPECT_EQ(c.counter, dir.read("c"));
+	}
+}
+
+// Two stations that share a log, and give one number, or give it and find
+// it in their counter: however their runs meet, one writes it and the other
+// is refused.
+TEST(serial_log, two_runs_at_once_never_write_one_number_twice)
+{
+	const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+	for (int round = 0; round < 20 && std::chrono::steady_clock::now() < until; round++) {
+		scratch_dir shared, a, b;
+		shared.write("c", "7\n");
+		a.write("in.hex", SERIAL_PROGRAM);
+		b.write("in.hex", SERIAL_PROGRAM);
+		const std::string log = "--serial-log=" + shared.path("l");
+		const std::string other = round % 2 ? "--serial-counter=" + shared.path("c") : "--serial-number=7";
+		tool_run ra, rb;
+		std::thread first([&] { ra = a.run({"--serial=2:dec:4", "--serial-number=7", log, "in.hex", "out.hex"}); });
+		rb = b.run({"--serial=2:dec:4", other, log, "in.hex", "out.hex"});
+		first.join();
+		EXPECT_EQ(1, (ra.status == 0) + (rb.status == 0)) << ra.err << rb.err;
+	}
+}
+
+// A log of more than 128 KiB is read to its end, and the line for a name of
+// control characters, each six bytes in JSON, is written whole.
+TEST(serial_log, reads_a_long_log_and_writes_a_long_line)
+{
+	if (windows_binary())
+		GTEST_SKIP() << "Windows file names hold no control characters";
+	scratch_dir dir;
+	const std::string name(200, '\x01');
+	dir.write(name, SERIAL_PROGRAM);
+	std::string log, escaped;
+	for (int n = 0; log.size() < 200 * 1024; n++)
+		log += "{\"serial\":" + std::to_string(n) + "}\n";
+	dir.write("l", log);
+	ASSERT_EQ(0, dir.run({"--serial=2:dec:5", "--serial-number=99999", "--serial-log=l", name, "out.hex"}).status);
+	for (char ch : name)
+		escaped += "\\u000" + std::to_string(ch);
+	const std::string line = dir.read("l").substr(log.size());
+	EXPECT_NE(std::string::npos, line.find(",\"program\":\"" + escaped + "\",\"image\":\"out.hex\",")) << line;
+	EXPECT_EQ(1, std::count(line.begin(), line.end(), '\n'));
 }
 
 } // namespace

@@ -49,9 +49,9 @@ const option_row OPTION_TABLE[] = {
 	 "the serial number of --serial, decimal"},
 	{OPTION_SERIAL_COUNTER, "serial-counter", 1, IN_CONVERT, "--serial-counter=FILE",
 	 "take the serial number of --serial from the counter in FILE,\nwhich goes one up"},
-	{OPTION_SERIAL_LOG, "serial-log", 1, IN_CONVERT, "--serial-log=FILE",
+	{OPTION_SERIAL_LOG, "serial-log", 1, IN_CONVERT | IN_VERIFY, "--serial-log=FILE",
 	 "add a line for each image written with --serial to FILE,\nand refuse a number that it "
-	 "holds"},
+	 "holds; with --verify, check that\nit holds the board's number once"},
 	{OPTION_INFO, "info", 0, IN_EVERY_MODE, "--info",
 	 "read the image back: print what its header says and its\nCRC-32 on the standard "
 	 "output, and check it against the\ncontents"},

@@ -3,6 +3,7 @@
 #include "modes/board.h"
 #include "modes/lay_out.h"
 #include "modes/modes.h"
+#include "modes/serial_number.h"
 #include "platform/files.h"
 #include "report/diag.h"
 
@@ -74,7 +75,7 @@ int run_convert(const run_options *opts)
 	if (open_files(opts, &f) != 0)
 		return 1;
 	image *img = plan_image(&opts->plan);
-	serial_run s = {0, 0, nullptr, 0};
+	serial_run s = {};
 	int status = 1, prepared = 1;
 	if (img == nullptr)
 		diag_error("Out of memory");
@@ -84,7 +85,7 @@ int run_convert(const run_options *opts)
 	close_input(f.program);
 	status = close_reported(f.image, opts->image_file, status);
 	if (prepared == 0 && opts->has_serial)
-		status = finish_serial(opts, &s, img, status);
+		status = finish_serial(opts, &s, img, FORMS[opts->image_form].name, status);
 	image_free(img);
 	return status;
 }

@@ -1,5 +1,4 @@
 // --extract: the program and expert-mode data taken out of an image read back.
-#include <cstdarg>
 #include <cstdlib>
 #include <cstring>
 
@@ -11,56 +10,27 @@
 #include "platform/files.h"
 #include "platform/platform.h"
 #include "report/diag.h"
-#include "report/memory.h"
+#include "report/text_buffer.h"
 
-// A command being built: its text, which grows as it is appended to, and
-// whether memory for it ran out.
+// A command being built, and the shells that would change one of its
+// words (SHELL_ bits).
 struct command_text {
-	char *text;
-	size_t used, capacity;
-	int failed;
+	text_buffer t;
+	int caveats;
 };
 
-// Appends n characters of s.
 static void put_text(command_text *c, const char *s, size_t n)
 {
-	if (c->failed)
-		return;
-	if (c->capacity - c->used < n + 1) {
-		size_t capacity = 2 * (c->used + n + 1);
-		char *text = static_cast<char *>(run_realloc(c->text, capacity));
-		if (text == nullptr) {
-			c->failed = 1;
-			return;
-		}
-		c->text = text;
-		c->capacity = capacity;
-	}
-	std::memcpy(c->text + c->used, s, n);
-	c->used += n;
-	c->text[c->used] = '\0';
-}
-
-// Appends a short printf-formatted text (an option with its number).
-static void put_format(command_text *c, const char *format, ...)
-{
-	char piece[32];
-	va_list args;
-	va_start(args, format);
-	int n = std::vsnprintf(piece, sizeof piece, format, args);
-	va_end(args);
-	if (n < 0 || size_t(n) >= sizeof piece)
-		c->failed = 1;
-	else
-		put_text(c, piece, size_t(n));
+	text_append(&c->t, s, n);
 }
 
 // Appends a blank and text, quoted where the platform's shells need it.
 static void put_word(command_text *c, const char *text)
 {
 	char *word = shell_word(text);
+	c->caveats |= shell_caveats(text);
 	if (word == nullptr) {
-		c->failed = 1;
+		c->t.failed = 1;
 		return;
 	}
 	put_text(c, " ", 1);
@@ -75,29 +45,36 @@ static void put_options(command_text *c, const run_options *opts, const image *i
 {
 	boot_header h = decode_boot_header(img);
 	if (!opts->length_header && h.crystal_code != DEFAULT_CRYSTAL_CODE)
-		put_format(c, " -c %d", crystal_mhz(h.crystal_code));
+		text_format(&c->t, " -c %d", crystal_mhz(h.crystal_code));
 	if (!opts->length_header && h.fast_clock == 0)
-		put_format(c, " -s");
+		text_format(&c->t, " -s");
 	if (opts->length_header)
-		put_format(c, " -t");
+		text_format(&c->t, " -t");
 	if (opts->program_size != DEFAULT_PROGRAM_SIZE)
-		put_format(c, " -p %d", int(opts->program_size));
+		text_format(&c->t, " -p %d", int(opts->program_size));
 	if (FORMS[form].records && opts->base_address != 0)
-		put_format(c, " -b %X", unsigned(opts->base_address));
+		text_format(&c->t, " -b %X", unsigned(opts->base_address));
 	if (form_option(form)[0] != '\0')
-		put_format(c, " %s", form_option(form));
+		text_format(&c->t, " %s", form_option(form));
 	if (plan->fill != fill_for(MODE_CONVERT, form, NO_FILL))
-		put_format(c, " --fill=%02X", unsigned(plan->fill));
+		text_format(&c->t, " --fill=%02X", unsigned(plan->fill));
 	if (plan->chip_size != 0)
-		put_format(c, " --eeprom-size=%u", unsigned(plan->chip_size));
+		text_format(&c->t, " --eeprom-size=%u", unsigned(plan->chip_size));
 }
 
-// Puts "tarnwick [options] [-e expert] [--] program image" into the report;
+// What the command's note says where a shell would change one of its
+// words, by SHELL_ bits.
+static const char *const CAVEATS[] = {
+	nullptr, "the command is not for cmd.exe", "the command is not for PowerShell",
+	"the command is not for cmd.exe or PowerShell"};
+
+// Puts "tarnwick [options] [-e expert] [--] program image" into the report,
+// and a note behind it where a shell would change it;
 // returns 1 when there is no memory for it.
 static int put_command(report *r, const run_options *opts, const image *img, int form,
 		       const chip_plan *plan)
 {
-	command_text c = {nullptr, 0, 0, 0};
+	command_text c = {};
 	put_text(&c, "tarnwick", 8);
 	put_options(&c, opts, img, form, plan);
 	if (opts->expert_file != nullptr) {
@@ -108,12 +85,14 @@ static int put_command(report *r, const run_options *opts, const image *img, int
 		put_text(&c, " --", 3);
 	put_word(&c, opts->program_file);
 	put_word(&c, opts->image_file);
-	if (c.failed)
+	if (c.t.failed)
 		diag_error("Out of memory");
 	else
-		report_text(r, "command", c.text);
-	std::free(c.text);
-	return c.failed;
+		report_text(r, "command", c.t.text);
+	std::free(c.t.text);
+	if (!c.t.failed && c.caveats != 0)
+		report_text(r, "note", CAVEATS[c.caveats]);
+	return c.t.failed;
 }
 
 // A third file name exactly when the image holds expert-mode data, which

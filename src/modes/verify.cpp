@@ -9,6 +9,7 @@
 #include "modes/lay_out.h"
 #include "modes/modes.h"
 #include "modes/read_back.h"
+#include "modes/serial_log.h"
 #include "platform/files.h"
 #include "report/diag.h"
 #include "report/memory.h"
@@ -67,6 +68,19 @@ static uint32_t compare(const run_options *opts, read_back *b, int form, cell_di
 	return image_compare(b->layout, b->img, &q, diffs, NAMED_DIFFERENCES, differing);
 }
 
+// With --serial-log, the number that the board holds must be in the log,
+// once. A board that holds no number where --serial-number is given
+// differs from the layout, which says so.
+static int check_logged(const run_options *opts, const read_back *b, const image_layout *l,
+			uint64_t number)
+{
+	if (opts->serial_log == nullptr ||
+	    (opts->has_serial_number &&
+	     read_serial(b->img, l->program_first, &opts->serial, &number).kind != BOARD_OK))
+		return 0;
+	return check_logged_once(opts->serial_log, number);
+}
+
 static int verify(const run_options *opts, read_back *b)
 {
 	int form;
@@ -103,7 +117,8 @@ static int verify(const run_options *opts, read_back *b)
 	report_differences(diffs, count);
 	if (serial.kind != BOARD_OK)
 		report_board_finding(&serial, &opts->serial);
-	return count == 0 && serial.kind == BOARD_OK ? 0 : 1;
+	int logged = serial.kind == BOARD_OK && opts->has_serial ? check_logged(opts, b, &l, number) : 0;
+	return count == 0 && serial.kind == BOARD_OK && logged == 0 ? 0 : 1;
 }
 
 int run_verify(const run_options *opts)

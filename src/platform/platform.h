@@ -64,10 +64,56 @@ int output_kind(const char *target);
 // which the caller frees. Null on failure.
 FILE *create_beside(const char *target, char **temp);
 
+// Makes the file name, which must not exist yet (not even as a link), and
+// opens it for writing in text mode, with the permission bits (and, where
+// the user may give it, the group) of the file like when that exists. Null
+// on failure.
+FILE *create_new(const char *name, const char *like);
+
+// Results of replace_file: the new file is in place and on the disk; it
+// was not put in place (target is as it was); or it is in place, but the
+// system could not put its name on the disk (after a power failure target
+// may be the old file or the new one).
+enum { REPLACE_DONE = 0, REPLACE_NOT_DONE = 1, REPLACE_NOT_FLUSHED = 2 };
+
 // Puts the file temp in the place of target, replacing it in one step, and
-// has the system put the new name on the disk. Returns 0, or non-zero on
-// failure.
+// has the system put the new name on the disk. On Windows a target that
+// another process holds open for a moment is waited for, a few seconds at
+// most. Returns a REPLACE_ result.
 int replace_file(const char *temp, const char *target);
+
+// Removes name when it is a regular file. Returns 0 when no file of that
+// name is left, 1 when one is there that is no regular file (a link, a
+// folder, a device) or that could not be removed.
+int remove_regular_file(const char *name);
+
+// The number of names (hard links) of the file that name reaches, its
+// symbolic links followed; 0 when it cannot be told.
+unsigned long file_names(const char *name);
+
+// Whether name reaches a file that can be opened for reading: no folder,
+// and readable.
+int can_read_file(const char *name);
+
+// How open_append opened a file: for reading and appending (a regular
+// file, made when missing), for appending alone (a device, or a pipe or
+// socket that has a reader), or not at all: a pipe or socket without a
+// reader, which would hold the run up, or a file that cannot be opened.
+enum { APPEND_READABLE = 0, APPEND_WRITE_ONLY = 1, APPEND_NO_READER = 2, APPEND_CANNOT_OPEN = 3 };
+
+// Opens name for appending, without waiting for a reader, as a binary
+// stream without a buffer of its own, so that each write goes to the file
+// as one write. Returns an APPEND_ kind, *stream the stream (null unless
+// opened).
+int open_append(const char *name, FILE **stream);
+
+// Takes an exclusive lock on a range of bytes of the file that stream has
+// open, far beyond any data, so that readers of the data are not held up;
+// waits while another process holds it. The lock lasts until the stream
+// is closed; on POSIX systems closing any other descriptor of the file in
+// the process releases it too. Returns 0, or 1 when the file cannot be
+// locked.
+int lock_stream(FILE *stream);
 
 // Removes a file, if it can.
 void remove_file(const char *name);
@@ -96,6 +142,13 @@ int sync_file(FILE *stream);
 // PowerShell both read, on Windows). In memory that the caller frees; null
 // when out of memory.
 char *shell_word(const char *text);
+
+// Bits of the platform's shells that would change text even inside the
+// quotes that shell_word puts around it: SHELL_CMD for cmd.exe (a %), and
+// SHELL_POWERSHELL for PowerShell (a $ or a backquote). None on POSIX
+// systems, whose single quotes keep every character.
+enum { SHELL_CMD = 1, SHELL_POWERSHELL = 2 };
+int shell_caveats(const char *text);
 
 // Tells the system that the size bytes from block on are about to be used
 // whole, so that it may back them with large pages: a chip's image of

@@ -201,6 +201,25 @@ int output_kind(const char *target)
 	return !linked && folder_writable(target) ? OUTPUT_BESIDE : OUTPUT_IN_PLACE;
 }
 
+// Gives a file just made the permission bits of the file like, when that
+// exists, else those that the umask leaves of 0666, and the group of like
+// too, where the user may give it: files shared by a group stay shared.
+// Returns the file's stream for writing, or null after closing it.
+static FILE *take_after(int fd, const char *like)
+{
+	struct stat st;
+	mode_t mask = umask(0);
+	umask(mask);
+	bool known = stat(like, &st) == 0;
+	mode_t mode = known ? st.st_mode & 07777 : 0666 & ~mask;
+	if (known && fchown(fd, uid_t(-1), st.st_gid) != 0)
+		errno = 0;
+	FILE *stream = fchmod(fd, mode) == 0 ? fdopen(fd, "w") : nullptr;
+	if (stream == nullptr)
+		close(fd);
+	return stream;
+}
+
 FILE *create_beside(const char *target, char **temp)
 {
 	// A short name, whatever the length of the target's.
@@ -211,20 +230,10 @@ FILE *create_beside(const char *target, char **temp)
 		return nullptr;
 	std::memcpy(*temp, target, n);
 	std::memcpy(*temp + n, NAME, sizeof NAME);
-	struct stat st;
-	mode_t mask = umask(0);
-	umask(mask);
-	mode_t mode = stat(target, &st) == 0 ? st.st_mode & 07777 : 0666 & ~mask;
 	int fd = mkstemp(*temp);
-	// The group too, where the user may give it: files shared by a group
-	// stay shared.
-	if (fd >= 0 && stat(target, &st) == 0 && fchown(fd, uid_t(-1), st.st_gid) != 0)
-		errno = 0;
-	FILE *stream = fd >= 0 && fchmod(fd, mode) == 0 ? fdopen(fd, "w") : nullptr;
-	if (stream == nullptr && fd >= 0) {
-		close(fd);
+	FILE *stream = fd >= 0 ? take_after(fd, target) : nullptr;
+	if (stream == nullptr && fd >= 0)
 		unlink(*temp);
-	}
 	if (stream == nullptr) {
 		std::free(*temp);
 		*temp = nullptr;
@@ -232,23 +241,76 @@ FILE *create_beside(const char *target, char **temp)
 	return stream;
 }
 
+FILE *create_new(const char *name, const char *like)
+{
+	int fd = open(name, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW, 0600);
+	FILE *stream = fd >= 0 ? take_after(fd, like) : nullptr;
+	if (stream == nullptr && fd >= 0)
+		unlink(name);
+	return stream;
+}
+
 int replace_file(const char *temp, const char *target)
 {
 	if (std::rename(temp, target) != 0)
-		return 1;
-	// The new name is on the disk only when its folder is.
+		return REPLACE_NOT_DONE;
+	// The new name is on the disk only when its folder is. A folder that
+	// cannot be opened for reading cannot be flushed by this process, and
+	// a file system that flushes no folders says EINVAL.
 	char folder[PATH_MAX];
-	int fd = folder_of(target, folder) ? open(folder, O_RDONLY) : -1;
-	if (fd >= 0) {
-		fsync(fd);
-		close(fd);
-	}
-	return 0;
+	int fd = folder_of(target, folder) ? open(folder, O_RDONLY | O_DIRECTORY) : -1;
+	if (fd < 0)
+		return REPLACE_DONE;
+	int flushed = fsync(fd) == 0 || errno == EINVAL;
+	close(fd);
+	return flushed ? REPLACE_DONE : REPLACE_NOT_FLUSHED;
 }
 
 void remove_file(const char *name)
 {
 	unlink(name);
+}
+
+int remove_regular_file(const char *name)
+{
+	struct stat st;
+	if (lstat(name, &st) != 0)
+		return errno == ENOENT ? 0 : 1;
+	return S_ISREG(st.st_mode) && unlink(name) == 0 ? 0 : 1;
+}
+
+unsigned long file_names(const char *name)
+{
+	struct stat st;
+	return stat(name, &st) == 0 ? static_cast<unsigned long>(st.st_nlink) : 0;
+}
+
+int can_read_file(const char *name)
+{
+	struct stat st;
+	return stat(name, &st) == 0 && !S_ISDIR(st.st_mode) && access(name, R_OK) == 0 ? 1 : 0;
+}
+
+int open_append(const char *name, FILE **stream)
+{
+	*stream = nullptr;
+	// A device, a pipe or a socket is written alone, and a pipe or socket
+	// without a reader not at all: opened without waiting, it says ENXIO.
+	struct stat st;
+	bool special = stat(name, &st) == 0 && !S_ISREG(st.st_mode);
+	int fd = open(name, special ? O_WRONLY | O_APPEND | O_NONBLOCK : O_RDWR | O_APPEND | O_CREAT,
+		      0666);
+	if (fd < 0)
+		return special && errno == ENXIO ? APPEND_NO_READER : APPEND_CANNOT_OPEN;
+	if (special)
+		fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+	*stream = fdopen(fd, special ? "ab" : "a+b");
+	if (*stream == nullptr) {
+		close(fd);
+		return APPEND_CANNOT_OPEN;
+	}
+	std::setvbuf(*stream, nullptr, _IONBF, 0);
+	return special ? APPEND_WRITE_ONLY : APPEND_READABLE;
 }
 
 void expect_whole_use(void *block, size_t size)
@@ -269,6 +331,11 @@ void expect_whole_use(void *block, size_t size)
 // Characters that a POSIX shell takes as they are in a word.
 static const char SHELL_SAFE[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"
 				 "0123456789_@%+=:,./-";
+
+int shell_caveats(const char *)
+{
+	return 0;
+}
 
 char *shell_word(const char *text)
 {
@@ -294,6 +361,21 @@ char *shell_word(const char *text)
 	return word;
 }
 
+// Takes an exclusive lock on length bytes of the file fd from start on (0:
+// to any end), waiting while another process holds it. Returns 0, or 1.
+static int wait_for_lock(int fd, off_t start, off_t length)
+{
+	struct flock lock = {};
+	lock.l_type = F_WRLCK;
+	lock.l_whence = SEEK_SET;
+	lock.l_start = start;
+	lock.l_len = length;
+	int locked;
+	while ((locked = fcntl(fd, F_SETLKW, &lock)) != 0 && errno == EINTR)
+		;
+	return locked != 0;
+}
+
 intptr_t lock_file(const char *name, const char *like)
 {
 	int fd = open(name, O_RDWR | O_CREAT | O_EXCL, 0666);
@@ -308,17 +390,19 @@ intptr_t lock_file(const char *name, const char *like)
 		fd = open(name, O_RDWR);
 	if (fd < 0)
 		return -1;
-	struct flock lock = {};
-	lock.l_type = F_WRLCK;
-	lock.l_whence = SEEK_SET;
-	int locked;
-	while ((locked = fcntl(fd, F_SETLKW, &lock)) != 0 && errno == EINTR)
-		;
-	if (locked != 0) {
+	if (wait_for_lock(fd, 0, 0) != 0) {
 		close(fd);
 		return -1;
 	}
 	return fd;
+}
+
+// The byte that lock_stream locks: far beyond any data that a file holds.
+constexpr off_t FAR_BYTE = off_t(1) << 62;
+
+int lock_stream(FILE *stream)
+{
+	return wait_for_lock(fileno(stream), FAR_BYTE, 1);
 }
 
 void unlock_file(intptr_t lock)

@@ -84,13 +84,41 @@ char **utf8_arguments(int *argc, char **argv)
 	return args;
 }
 
+// Any other process may read, write, rename or replace a file that is
+// open for reading: a run that reads a file never keeps another from
+// putting a new one in its place.
+constexpr DWORD SHARE_ALL = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+
+// Opens a file for reading with every kind of sharing; mode is "r", "rt"
+// or "rb".
+static FILE *open_for_reading(const wchar_t *name, const char *mode)
+{
+	HANDLE file = CreateFileW(name, GENERIC_READ, SHARE_ALL, nullptr, OPEN_EXISTING,
+				  FILE_ATTRIBUTE_NORMAL, nullptr);
+	if (file == INVALID_HANDLE_VALUE)
+		return nullptr;
+	int binary = std::strchr(mode, 'b') != nullptr;
+	int fd = _open_osfhandle(reinterpret_cast<intptr_t>(file),
+				 _O_RDONLY | (binary ? _O_BINARY : _O_TEXT));
+	if (fd < 0) {
+		CloseHandle(file);
+		return nullptr;
+	}
+	FILE *stream = _fdopen(fd, mode);
+	if (stream == nullptr)
+		_close(fd);
+	return stream;
+}
+
 FILE *open_file(const char *name, const char *mode)
 {
 	wchar_t *wide_name = wide_of(name);
 	wchar_t *wide_mode = wide_of(mode);
 	FILE *stream = nullptr;
 	if (wide_name != nullptr && wide_mode != nullptr)
-		stream = _wfopen(wide_name, wide_mode);
+		stream = mode[0] == 'r' && std::strchr(mode, '+') == nullptr
+				 ? open_for_reading(wide_name, mode)
+				 : _wfopen(wide_name, wide_mode);
 	std::free(wide_name);
 	std::free(wide_mode);
 	return stream;
@@ -306,14 +334,43 @@ FILE *create_beside(const char *target, char **temp)
 	return nullptr;
 }
 
+FILE *create_new(const char *name, const char *)
+{
+	wchar_t *wide = wide_of(name);
+	int fd = wide != nullptr ? _wopen(wide, _O_CREAT | _O_EXCL | _O_WRONLY | _O_TEXT,
+					  _S_IREAD | _S_IWRITE)
+				 : -1;
+	std::free(wide);
+	FILE *stream = fd >= 0 ? _fdopen(fd, "wt") : nullptr;
+	if (stream == nullptr && fd >= 0) {
+		_close(fd);
+		remove_file(name);
+	}
+	return stream;
+}
+
+// How long a target that another process holds open (a program that reads
+// it now and then) is waited for, and the pause between tries, in
+// milliseconds.
+constexpr DWORD REPLACE_PATIENCE_MS = 10000;
+constexpr DWORD REPLACE_PAUSE_MS = 20;
+
 int replace_file(const char *temp, const char *target)
 {
 	wchar_t *from = wide_of(temp), *to = wide_of(target);
-	BOOL moved = from != nullptr && to != nullptr &&
-		     MoveFileExW(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+	BOOL moved = FALSE;
+	// Written through, the move has reached the disk when it returns.
+	for (DWORD waited = 0; from != nullptr && to != nullptr; waited += REPLACE_PAUSE_MS) {
+		moved = MoveFileExW(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+		DWORD error = moved ? ERROR_SUCCESS : GetLastError();
+		if (moved || (error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION) ||
+		    waited >= REPLACE_PATIENCE_MS)
+			break;
+		Sleep(REPLACE_PAUSE_MS);
+	}
 	std::free(from);
 	std::free(to);
-	return moved ? 0 : 1;
+	return moved ? REPLACE_DONE : REPLACE_NOT_DONE;
 }
 
 void remove_file(const char *name)
@@ -324,6 +381,70 @@ void remove_file(const char *name)
 	std::free(wide);
 }
 
+// The attributes of the file name, INVALID_FILE_ATTRIBUTES when there is
+// none.
+static DWORD attributes_of(const char *name)
+{
+	wchar_t *wide = wide_of(name);
+	DWORD attributes = wide != nullptr ? GetFileAttributesW(wide) : INVALID_FILE_ATTRIBUTES;
+	std::free(wide);
+	return attributes;
+}
+
+int remove_regular_file(const char *name)
+{
+	DWORD attributes = attributes_of(name);
+	if (attributes == INVALID_FILE_ATTRIBUTES)
+		return GetLastError() == ERROR_FILE_NOT_FOUND ? 0 : 1;
+	if (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT))
+		return 1;
+	remove_file(name);
+	return attributes_of(name) == INVALID_FILE_ATTRIBUTES ? 0 : 1;
+}
+
+unsigned long file_names(const char *name)
+{
+	wchar_t *wide = wide_of(name);
+	HANDLE file = wide != nullptr ? CreateFileW(wide, 0, SHARE_ALL, nullptr, OPEN_EXISTING, 0,
+						    nullptr)
+				      : INVALID_HANDLE_VALUE;
+	std::free(wide);
+	BY_HANDLE_FILE_INFORMATION info;
+	unsigned long names = identity_of(file, &info) ? info.nNumberOfLinks : 0;
+	if (file != INVALID_HANDLE_VALUE)
+		CloseHandle(file);
+	return names;
+}
+
+int can_read_file(const char *name)
+{
+	DWORD attributes = attributes_of(name);
+	return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0
+		       ? 1
+		       : 0;
+}
+
+int open_append(const char *name, FILE **stream)
+{
+	// Windows has no pipes among its files that a run could wait on.
+	*stream = open_file(name, "a+b");
+	if (*stream == nullptr)
+		*stream = open_file(name, "ab");
+	if (*stream == nullptr)
+		return APPEND_CANNOT_OPEN;
+	std::setvbuf(*stream, nullptr, _IONBF, 0);
+	return is_regular_file(*stream) ? APPEND_READABLE : APPEND_WRITE_ONLY;
+}
+
+int lock_stream(FILE *stream)
+{
+	// A byte at 2^62: a lock on Windows keeps others from the bytes it
+	// covers, and no file reaches it.
+	OVERLAPPED at = {};
+	at.OffsetHigh = 0x40000000;
+	return LockFileEx(handle_of(stream), LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &at) ? 0 : 1;
+}
+
 void expect_whole_use(void *, size_t)
 {
 	// Large pages need a privilege that a user's process does not have.
@@ -332,6 +453,16 @@ void expect_whole_use(void *, size_t)
 // Characters that cmd.exe and PowerShell both take as they are in a word.
 static const char SHELL_SAFE[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"
 				 "0123456789_%+=:./\\-";
+
+int shell_caveats(const char *text)
+{
+	int caveats = 0;
+	if (std::strchr(text, '%') != nullptr)
+		caveats |= SHELL_CMD;
+	if (std::strpbrk(text, "$`") != nullptr)
+		caveats |= SHELL_POWERSHELL;
+	return caveats;
+}
 
 char *shell_word(const char *text)
 {

@@ -2,9 +2,11 @@
 #include "report/report.h"
 
 #include <cinttypes>
+#include <cstdlib>
 #include <cstring>
 
 #include "report/diag.h"
+#include "report/text_buffer.h"
 
 // Length of the valid UTF-8 sequence that begins at p, 1 to 4, or 0 when the
 // byte at p begins none (RFC 3629: no overlong form, surrogate or code point
@@ -61,66 +63,72 @@ static const unsigned char *escape_one(const unsigned char *p, char *text, size_
 	return p + (length > 0 ? length : 1);
 }
 
-// Writes the character or UTF-8 sequence at p as JSON string content;
-// returns what follows it.
-static const unsigned char *put_escaped(FILE *out, const unsigned char *p)
+// Writes n characters of text to the report's stream, or behind the text
+// it keeps in memory.
+static void put(report *r, const char *text, size_t n)
 {
-	char text[8];
-	size_t n;
-	p = escape_one(p, text, &n);
-	std::fwrite(text, 1, n, out);
-	return p;
+	if (r->out != nullptr)
+		std::fwrite(text, 1, n, r->out);
+	else
+		text_append(&r->kept, text, n);
 }
 
-size_t json_quote(const char *text, char *out)
+static void put_text(report *r, const char *text)
+{
+	put(r, text, std::strlen(text));
+}
+
+static void put_char(report *r, char ch)
+{
+	put(r, &ch, 1);
+}
+
+// A number, in decimal.
+static void put_decimal(report *r, uint64_t value)
+{
+	char text[32];
+	int n = std::snprintf(text, sizeof text, "%" PRIu64, value);
+	put(r, text, size_t(n));
+}
+
+// Writes text as a JSON string, the blanks of a key (with key) as
+// underscores.
+static void put_json_string(report *r, const char *text, bool key)
 {
 	const unsigned char *p = reinterpret_cast<const unsigned char *>(text);
-	size_t used = 0, n;
-	out[used++] = '"';
+	char piece[8];
+	size_t n;
+	put_char(r, '"');
 	while (*p != 0) {
-		p = escape_one(p, out + used, &n);
-		used += n;
+		if (key && *p == ' ') {
+			put_char(r, '_');
+			p++;
+			continue;
+		}
+		p = escape_one(p, piece, &n);
+		put(r, piece, n);
 	}
-	out[used++] = '"';
-	out[used] = '\0';
-	return used;
+	put_char(r, '"');
 }
 
 void json_string(FILE *out, const char *text)
 {
-	const unsigned char *p = reinterpret_cast<const unsigned char *>(text);
-	std::fputc('"', out);
-	while (*p != 0)
-		p = put_escaped(out, p);
-	std::fputc('"', out);
-}
-
-// Writes key as a JSON string with its blanks turned into underscores.
-static void put_json_key(FILE *out, const char *key)
-{
-	const unsigned char *p = reinterpret_cast<const unsigned char *>(key);
-	std::fputc('"', out);
-	while (*p != 0) {
-		if (*p == ' ') {
-			std::fputc('_', out);
-			p++;
-		} else {
-			p = put_escaped(out, p);
-		}
-	}
-	std::fputc('"', out);
+	report r = {};
+	r.out = out;
+	put_json_string(&r, text, false);
 }
 
 // Writes "key: " or, in JSON, the separator and "key":.
 static void put_key(report *r, const char *key)
 {
 	if (!r->json) {
-		std::fprintf(r->out, "%s: ", key);
+		put_text(r, key);
+		put_text(r, ": ");
 	} else {
 		if (r->keys > 0)
-			std::fputc(',', r->out);
-		put_json_key(r->out, key);
-		std::fputc(':', r->out);
+			put_char(r, ',');
+		put_json_string(r, key, true);
+		put_char(r, ':');
 	}
 	r->keys++;
 }
@@ -128,83 +136,113 @@ static void put_key(report *r, const char *key)
 // Writes the value for "unknown", and ends the line in text.
 static void put_unknown_and_end(report *r)
 {
-	std::fputs(r->json ? "null" : "unknown\n", r->out);
+	put_text(r, r->json ? "null" : "unknown\n");
+}
+
+// Ends a value's line in text.
+static void end_line(report *r)
+{
+	if (!r->json)
+		put_char(r, '\n');
 }
 
 void report_begin(report *r, FILE *out, int json)
 {
+	*r = report{};
 	r->out = out;
 	r->json = json != 0;
-	r->keys = 0;
 	if (r->json)
-		std::fputc('{', out);
+		put_char(r, '{');
+}
+
+void report_begin_in_memory(report *r)
+{
+	report_begin(r, nullptr, 1);
 }
 
 void report_text(report *r, const char *key, const char *value)
 {
 	put_key(r, key);
-	if (value == nullptr)
+	if (value == nullptr) {
 		put_unknown_and_end(r);
-	else if (r->json)
-		json_string(r->out, value);
+		return;
+	}
+	if (r->json)
+		put_json_string(r, value, false);
 	else
-		std::fprintf(r->out, "%s\n", value);
+		put_text(r, value);
+	end_line(r);
 }
 
 void report_number(report *r, const char *key, int64_t value)
 {
 	put_key(r, key);
-	if (value < 0)
+	if (value < 0) {
 		put_unknown_and_end(r);
-	else if (r->json)
-		std::fprintf(r->out, "%" PRId64, value);
-	else
-		std::fprintf(r->out, "%" PRId64 "\n", value);
+		return;
+	}
+	put_decimal(r, uint64_t(value));
+	end_line(r);
 }
 
 void report_unsigned(report *r, const char *key, uint64_t value)
 {
 	put_key(r, key);
-	std::fprintf(r->out, r->json ? "%" PRIu64 : "%" PRIu64 "\n", value);
+	put_decimal(r, value);
+	end_line(r);
 }
 
 void report_list_begin(report *r, const char *key, const char *legend)
 {
 	put_key(r, key);
 	r->items = 0;
-	if (r->json)
-		std::fputc('[', r->out);
-	else
-		std::fprintf(r->out, "%s\n", legend);
+	if (r->json) {
+		put_char(r, '[');
+		return;
+	}
+	put_text(r, legend);
+	put_char(r, '\n');
 }
 
 void report_list_item(report *r, const char *text)
 {
 	if (!r->json) {
-		std::fprintf(r->out, "  %s\n", text);
+		put_text(r, "  ");
+		put_text(r, text);
+		put_char(r, '\n');
 		return;
 	}
 	if (r->items++ > 0)
-		std::fputc(',', r->out);
-	json_string(r->out, text);
+		put_char(r, ',');
+	put_json_string(r, text, false);
 }
 
 void report_list_end(report *r)
 {
 	if (r->json)
-		std::fputc(']', r->out);
+		put_char(r, ']');
+}
+
+char *report_end_in_memory(report *r, size_t *length)
+{
+	put_text(r, "}\n");
+	*length = r->kept.used;
+	if (!r->kept.failed)
+		return r->kept.text;
+	std::free(r->kept.text);
+	return nullptr;
 }
 
 void report_end(report *r)
 {
 	if (r->json) {
-		std::fputs(r->keys > 0 ? ",\"errors\":[" : "\"errors\":[", r->out);
+		put_text(r, r->keys > 0 ? ",\"errors\":[" : "\"errors\":[");
 		for (int i = 0; i < diag_count(); i++) {
 			if (i > 0)
-				std::fputc(',', r->out);
-			json_string(r->out, diag_line(i));
+				put_char(r, ',');
+			put_json_string(r, diag_line(i), false);
 		}
-		std::fputs("]}\n", r->out);
+		put_text(r, "]}\n");
 	}
 	std::fflush(r->out);
 }

@@ -6,16 +6,28 @@
 #include <cstdint>
 #include <cstdio>
 
-// A report under way: where it goes, its form, and the keys written so far.
+#include "report/text_buffer.h"
+
+// A report under way: where it goes (a stream, or null: text kept in
+// memory), its form, and the keys written so far.
 struct report {
 	FILE *out;
 	int json;
 	int keys;
-	int items; // of the list under way
+	int items;        // of the list under way
+	text_buffer kept; // a report kept in memory
 };
 
 // Starts a report on out: text lines, or with json non-zero one JSON object.
 void report_begin(report *r, FILE *out, int json);
+
+// Starts a report of one JSON object kept in memory (a line of a log).
+void report_begin_in_memory(report *r);
+
+// Ends a report kept in memory: closes the object, with no "errors", and
+// ends the line. Returns the text, which the caller frees, and *length its
+// length; null when memory ran out.
+char *report_end_in_memory(report *r, size_t *length);
 
 // One key with a text value; key is written with blanks ("start cell"),
 // which JSON turns into underscores ("start_cell"). A null value is
@@ -47,9 +59,5 @@ void report_end(report *r);
 // valid UTF-8 sequences as they are, and every other byte (one that is not
 // part of a valid UTF-8 sequence) as U+FFFD, the replacement character.
 void json_string(FILE *out, const char *text);
-
-// The same into out, which has room for 6 characters for each one of text
-// and 3 more; returns the length, the NUL behind it not counted.
-size_t json_quote(const char *text, char *out);
 
 #endif
