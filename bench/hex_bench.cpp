@@ -6,8 +6,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "forms/hex_read.h"
-#include "forms/hex_write.h"
+#include "forms/hex_reader.h"
+#include "forms/hex_writer.h"
 #include "image/image.h"
 
 // The full image: 65,533 bytes in cells 0 to 65,532.

@@ -5,18 +5,26 @@
 # anywhere, before, between or behind the file names; short options may be
 # grouped (-si) and take their value in the same word (-c8); long options may
 # be abbreviated (--inf); -- ends the options. Of the options, only those
-# that the mode on the line (--info, --verify, --extract) takes are offered.
+# that the mode on the line takes are offered, and of the modes only those
+# that take every option on the line.
 
 # Every option, as tarnwick --help lists them: -c for "-c MHz", --fill= for
 # "--fill=HH", an option that takes its value behind "=".
-_tarnwick_options='-a -b -c -e -h -i -p -s -t --binary --eeprom-size= --extract --fill=
+_tarnwick_options='-a -b -c -e -h -i -p -s -t --binary --diff --eeprom-size= --extract --fill=
 	--help --info --json --map --serial= --serial-counter= --serial-log= --serial-number=
 	--set= --srec --verify --version'
 
+# The modes, each a letter and its option: c the conversion, which has
+# none, i --info, v --verify, x --extract, d --diff; and the modes that
+# take each option that not every mode takes.
+_tarnwick_modes='c: i:--info v:--verify x:--extract d:--diff'
+declare -A _tarnwick_takes=([-a]=c [-c]=cv [-e]=cv [-s]=cv [--srec]=c [--set=]=cv
+	[--serial-number=]=cv [--serial-counter=]=c [--serial-log=]=cv [--json]=ivxd [--map]=ivxd)
+
 _tarnwick()
 {
-	local cur=${COMP_WORDS[COMP_CWORD]} prefix='' word long rest letter i o
-	local arg='' value='' ends='' mode='' short='' drop='' keep='' only=''
+	local cur=${COMP_WORDS[COMP_CWORD]} prefix='' word long rest letter i o m
+	local arg='' value='' ends='' mode=c keep='' given=''
 	COMPREPLY=()
 	for ((i = 1; i < ${#COMP_WORDS[@]}; i++)); do
 		word=${COMP_WORDS[i]}
@@ -41,12 +49,12 @@ _tarnwick()
 			long=$(compgen -W "$(for o in $_tarnwick_options; do
 				[[ $o == --* ]] && o=${o#--} && echo "${o%=}"; done)" -- "${long%%=*}")
 			[[ $long == *[[:space:]]* ]] && continue # ambiguous
-			case $long in
-			info | verify | extract) mode=$long ;;
-			# options that a conversion alone takes, or --verify too
-			srec | serial-counter) only+=' --extract --info --verify' ;;
-			set | serial-number | serial-log) only+=' --extract --info' ;;
-			esac
+			for m in $_tarnwick_modes; do
+				[[ --$long == "${m#*:}" ]] && mode=${m%%:*}
+			done
+			for o in $_tarnwick_options; do
+				[[ $o == "--$long" || $o == "--$long=" ]] && given+=" $o"
+			done
 			[[ $long == @(fill|eeprom-size|set|serial|serial-*) && $word != *=* ||
 				${COMP_WORDS[i + 1]} == = ]] && arg=$long
 			continue
@@ -54,7 +62,7 @@ _tarnwick()
 		rest=${word:1}
 		while [[ $rest ]]; do # a group of short options
 			letter=${rest:0:1} rest=${rest:1}
-			((i == COMP_CWORD)) || short+=$letter
+			((i == COMP_CWORD)) || given+=" -$letter"
 			[[ $letter == [abcep] ]] || continue
 			if [[ -z $rest ]]; then
 				arg=$letter # the value is the next word
@@ -77,23 +85,8 @@ _tarnwick()
 		;;
 	*)
 		if [[ $cur == -* ]]; then
-			case $mode in
-			info | extract)
-				drop='-a -c -e -s --srec --set= --serial-counter= --serial-log= --serial-number='
-				;;
-			verify) drop='-a --srec --serial-counter=' ;;
-			esac
-			# one mode a line; --json and --map only with a mode
-			if [[ $mode ]]; then
-				drop+=' --extract --info --verify'
-			else
-				drop+=' --json --map'
-			fi
-			[[ $short == *[aces]* ]] && drop+=' --extract --info'
-			[[ $short == *a* ]] && drop+=' --verify'
-			drop+=$only
 			for o in $_tarnwick_options; do
-				[[ " $drop " == *" $o "* ]] || keep+=" $o"
+				_tarnwick_offers "$o" "$mode" "$given" && keep+=" $o"
 			done
 			mapfile -t COMPREPLY < <(compgen -W "$keep" -- "$cur")
 			[[ ${COMPREPLY[0]} == *= ]] && compopt -o nospace 2>/dev/null
@@ -106,5 +99,21 @@ _tarnwick()
 	# slash
 	compopt -o filenames 2>/dev/null
 	mapfile -t COMPREPLY < <(compgen -P "$prefix" -f -- "$cur")
+}
+# Whether option $1 is offered on a line of mode $2 with the options $3:
+# the mode takes it, and when it asks for a mode, no other mode is on the
+# line and that mode takes every option on it.
+_tarnwick_offers()
+{
+	local m o
+	[[ ${_tarnwick_takes[$1]-$2} == *$2* ]] || return 1
+	for m in $_tarnwick_modes; do
+		[[ $1 == "${m#*:}" ]] || continue
+		[[ $2 == c ]] || return 1
+		for o in $3; do
+			[[ ${_tarnwick_takes[$o]-${m%%:*}} == *${m%%:*}* ]] || return 1
+		done
+	done
+	return 0
 }
 complete -F _tarnwick tarnwick

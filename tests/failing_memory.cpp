@@ -2,7 +2,7 @@
 #include <cstdlib>
 
 #include "failing_memory.h"
-#include "report/memory.h"
+#include "platform/memory.h"
 
 // Allocations that succeed before every later one fails; -1: all succeed.
 static int allocations_left = -1;

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "cli/driver.h"
-#include "forms/hex_write.h"
+#include "forms/hex_writer.h"
 #include "failing_memory.h"
 #include "test_support.h"
 #include "info_model.h"

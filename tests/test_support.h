@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "forms/read_window.h"
+#include "forms/reader.h"
 #include "image/image.h"
 
 // A stream that reads the given text.

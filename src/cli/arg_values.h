@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "image/board_data.h"
+#include "image/patches.h"
 
 // Reads a decimal integer as atoi does (leading white space, an optional
 // sign, the digits up to the first other character; 0 without digits), but

@@ -19,18 +19,17 @@ static int finish_stdout(int status, int stdout_closed)
 	return status;
 }
 
-// Runs the mode that the options chose. A mode that reports on stdout
-// fails before it reads anything when stdout was closed at the start.
+// Runs the mode that the options chose, by its row. A mode that reports on
+// stdout fails before it reads anything when stdout was closed at the
+// start.
 static int run_mode(const run_options *opts, int stdout_closed)
 {
-	if (opts->mode == MODE_CONVERT)
-		return run_convert(opts);
+	const mode_row &m = MODES[opts->mode];
+	if (!m.reports)
+		return m.run(opts);
 	if (stdout_closed)
 		return finish_stdout(1, stdout_closed);
-	int status = opts->mode == MODE_INFO     ? run_info(opts)
-		     : opts->mode == MODE_VERIFY ? run_verify(opts)
-						 : run_extract(opts);
-	return finish_stdout(status, 0);
+	return finish_stdout(m.run(opts), 0);
 }
 
 static int run(int argc, char **argv, int stdout_closed)

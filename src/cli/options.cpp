@@ -8,77 +8,93 @@
 #include "cli/arg_values.h"
 #include "cli/usage.h"
 #include "image/header.h"
+#include "image/table_rows.h"
+#include "modes/run_rules.h"
+#include "platform/memory.h"
 #include "report/diag.h"
-#include "report/memory.h"
 
-const option_row OPTION_TABLE[] = {
-	{'c', nullptr, 1, IN_CONVERT | IN_VERIFY, "-c MHz",
+constexpr option_row OPTION_TABLE[] = {
+	{OPT_CRYSTAL, 'c', nullptr, 1, IN_CONVERT | IN_VERIFY, "-c MHz",
 	 "crystal frequency: 4, 8, 12, 16 (default) or 20"},
-	{'s', nullptr, 0, IN_CONVERT | IN_VERIFY, "-s",
+	{OPT_SLOW_CLOCK, 's', nullptr, 0, IN_CONVERT | IN_VERIFY, "-s",
 	 "slow EEPROM clock (500 kHz) instead of 1 MHz and higher"},
-	{'p', nullptr, 1, IN_EVERY_MODE, "-p size",
+	{OPT_PROGRAM_SIZE, 'p', nullptr, 1, IN_EVERY_MODE, "-p size",
 	 "program memory size in bytes, at most 65536 (default 4096)"},
-	{'i', nullptr, 0, IN_EVERY_MODE, "-i", "ignore checksum mismatches in the input"},
-	{'t', nullptr, 0, IN_EVERY_MODE, "-t", "two-byte length header instead of the boot header"},
-	{'e', nullptr, 1, IN_CONVERT | IN_VERIFY, "-e file",
+	{OPT_IGNORE_CHECKSUMS, 'i', nullptr, 0, IN_EVERY_MODE, "-i",
+	 "ignore checksum mismatches in the input"},
+	{OPT_LENGTH_HEADER, 't', nullptr, 0, IN_EVERY_MODE, "-t",
+	 "two-byte length header instead of the boot header"},
+	{OPT_EXPERT, 'e', nullptr, 1, IN_CONVERT | IN_VERIFY, "-e file",
 	 "expert mode: load the data in file (Intel HEX or S-record)\nahead of the program"},
-	{'b', nullptr, 1, IN_EVERY_MODE, "-b address",
+	{OPT_BASE_ADDRESS, 'b', nullptr, 1, IN_EVERY_MODE, "-b address",
 	 "hexadecimal address of cell 0 in the Intel HEX or S-record\noutput, and in an image "
 	 "read back"},
-	{'a', nullptr, 1, IN_CONVERT, "-a name", "write the image as a C array called name"},
-	{OPTION_BINARY, "binary", 0, IN_EVERY_MODE, "--binary",
+	{OPT_ARRAY, 'a', nullptr, 1, IN_CONVERT, "-a name",
+	 "write the image as a C array called name"},
+	{OPT_BINARY, 0, "binary", 0, IN_EVERY_MODE, "--binary",
 	 "write the image as raw bytes, one for each cell of the\nprogram memory (of the EEPROM "
-	 "with --eeprom-size); with\n--info, --verify and --extract, read it as raw bytes"},
-	{OPTION_SREC, "srec", 0, IN_CONVERT, "--srec",
+	 "with --eeprom-size); read an\nimage back as raw bytes"},
+	{OPT_SREC, 0, "srec", 0, IN_CONVERT, "--srec",
 	 "write the image as S-records (S1, S2 or S3, as its addresses\nneed) instead of Intel HEX"},
-	{OPTION_FILL, "fill", 1, IN_EVERY_MODE, "--fill=HH",
+	{OPT_FILL, 0, "fill", 1, IN_EVERY_MODE, "--fill=HH",
 	 "give every cell of the program memory that holds no byte the\nhexadecimal value HH "
 	 "(FF by default with --binary)"},
-	{OPTION_EEPROM_SIZE, "eeprom-size", 1, IN_EVERY_MODE, "--eeprom-size=N",
+	{OPT_EEPROM_SIZE, 0, "eeprom-size", 1, IN_EVERY_MODE, "--eeprom-size=N",
 	 "size of the EEPROM in bytes (32768, or 32K with K for 1024),\nat most 16384K: the "
 	 "image must fit into it, and the output\ncovers it"},
-	{OPTION_SET, "set", 1, IN_CONVERT | IN_VERIFY, "--set=ADDRESS:BYTES",
+	{OPT_SET, 0, "set", 1, IN_CONVERT | IN_VERIFY, "--set=ADDRESS:BYTES",
 	 "replace the program's bytes from program address ADDRESS\n(hexadecimal) on by BYTES "
 	 "(pairs of hexadecimal digits, 1 to\n256 of them); may be given more than once"},
-	{OPTION_SERIAL, "serial", 1, IN_EVERY_MODE, "--serial=ADDRESS:FORMAT:WIDTH",
-	 "write a serial number over the program's bytes from ADDRESS\non: FORMAT le or be "
-	 "(WIDTH bytes, 1 to 8), dec or hex\n(WIDTH digits, 1 to 20 or 16), usb or usbhex (those "
-	 "digits\nin the USB string descriptor at ADDRESS); with --info,\n--verify and --extract, "
-	 "read it back"},
-	{OPTION_SERIAL_NUMBER, "serial-number", 1, IN_CONVERT | IN_VERIFY, "--serial-number=N",
+	{OPT_SERIAL, 0, "serial", 1, IN_EVERY_MODE, "--serial=ADDRESS:FORMAT:WIDTH",
+	 "write a serial number over the program's bytes from ADDRESS\non, in FORMAT, WIDTH "
+	 "bytes or digits wide (a USB string's\ndigits behind its descriptor at ADDRESS); read it "
+	 "back from\nan image read back. FORMAT is one of:"},
+	{OPT_SERIAL_NUMBER, 0, "serial-number", 1, IN_CONVERT | IN_VERIFY, "--serial-number=N",
 	 "the serial number of --serial, decimal"},
-	{OPTION_SERIAL_COUNTER, "serial-counter", 1, IN_CONVERT, "--serial-counter=FILE",
+	{OPT_SERIAL_COUNTER, 0, "serial-counter", 1, IN_CONVERT, "--serial-counter=FILE",
 	 "take the serial number of --serial from the counter in FILE,\nwhich goes one up"},
-	{OPTION_SERIAL_LOG, "serial-log", 1, IN_CONVERT | IN_VERIFY, "--serial-log=FILE",
+	{OPT_SERIAL_LOG, 0, "serial-log", 1, IN_CONVERT | IN_VERIFY, "--serial-log=FILE",
 	 "add a line for each image written with --serial to FILE,\nand refuse a number that it "
 	 "holds; with --verify, check that\nit holds the board's number once"},
-	{OPTION_INFO, "info", 0, IN_EVERY_MODE, "--info",
+	{OPT_INFO, 0, "info", 0, IN_EVERY_MODE, "--info",
 	 "read the image back: print what its header says and its\nCRC-32 on the standard "
 	 "output, and check it against the\ncontents"},
-	{OPTION_VERIFY, "verify", 0, IN_EVERY_MODE, "--verify",
+	{OPT_VERIFY, 0, "verify", 0, IN_EVERY_MODE, "--verify",
 	 "compare the image, cell by cell, with the one that the\nprogram and the options lay "
 	 "out, and write nothing"},
-	{OPTION_EXTRACT, "extract", 0, IN_EVERY_MODE, "--extract",
+	{OPT_EXTRACT, 0, "extract", 0, IN_EVERY_MODE, "--extract",
 	 "check the image as --info does, write its program (and\nexpert-mode data) to the "
 	 "files named, as Intel HEX, and\nprint the command that rebuilds the image from them"},
-	{OPTION_JSON, "json", 0, IN_READ_BACK, "--json",
-	 "print the report of --info, --verify or --extract as one\nJSON object on one line"},
-	{OPTION_MAP, "map", 0, IN_READ_BACK, "--map",
-	 "end the report of --info, --verify or --extract with a map\nof the image, a character "
-	 "for each 256-byte block"},
-	{'h', nullptr, 0, IN_EVERY_MODE, "-h",
+	{OPT_DIFF, 0, "diff", 0, IN_EVERY_MODE, "--diff",
+	 "compare two images, cell by cell: print their formats and\nCRC-32s and how many cells "
+	 "differ, and name the lowest"},
+	{OPT_JSON, 0, "json", 0, IN_READ_BACK | IN_DIFF, "--json",
+	 "print the report of --info, --verify, --extract or --diff as\none JSON object on one "
+	 "line"},
+	{OPT_MAP, 0, "map", 0, IN_READ_BACK | IN_DIFF, "--map",
+	 "end the report of --info, --verify, --extract or --diff with\na map of the image, a "
+	 "character for each 256-byte block"},
+	{OPT_USAGE, 'h', nullptr, 0, IN_EVERY_MODE, "-h",
 	 "print the short usage text on the standard error stream"},
-	{OPTION_HELP, "help", 0, IN_EVERY_MODE, "--help", "print this help"},
-	{OPTION_VERSION, "version", 0, IN_EVERY_MODE, "--version", "print the version"},
+	{OPT_HELP, 0, "help", 0, IN_EVERY_MODE, "--help", "print this help"},
+	{OPT_VERSION, 0, "version", 0, IN_EVERY_MODE, "--version", "print the version"},
 };
 
-const int OPTION_COUNT = sizeof OPTION_TABLE / sizeof OPTION_TABLE[0];
+static_assert(rows_in_order(OPTION_TABLE, OPTION_COUNT),
+	      "one row for each option, in the order of OPT_");
+
+// The code that getopt_long gives an option: its letter, or for an option
+// that has only a long name one beyond every character.
+static int code_of(const option_row &row)
+{
+	return row.letter != 0 ? row.letter : 256 + row.id;
+}
 
 // The option string and the long options of getopt_long, made from the
 // table.
 struct getopt_tables {
-	char short_options[2 * sizeof OPTION_TABLE / sizeof OPTION_TABLE[0] + 1];
-	struct option long_options[sizeof OPTION_TABLE / sizeof OPTION_TABLE[0] + 1];
+	char short_options[2 * OPTION_COUNT + 1];
+	struct option long_options[OPTION_COUNT + 1];
 };
 
 static void make_getopt_tables(getopt_tables *t)
@@ -88,10 +104,10 @@ static void make_getopt_tables(getopt_tables *t)
 	for (const option_row &row : OPTION_TABLE) {
 		if (row.long_name != nullptr) {
 			*l++ = {row.long_name, row.takes_value ? required_argument : no_argument,
-				nullptr, row.code};
+				nullptr, code_of(row)};
 			continue;
 		}
-		*s++ = static_cast<char>(row.code);
+		*s++ = static_cast<char>(row.letter);
 		if (row.takes_value)
 			*s++ = ':';
 	}
@@ -99,24 +115,23 @@ static void make_getopt_tables(getopt_tables *t)
 	*l = {nullptr, 0, nullptr, 0};
 }
 
-// The row of an option's code, or -1 for a code that no option has.
-static int row_of(int code)
+// The option of a code that getopt_long gave, or -1 for none.
+static int option_of(int code)
 {
-	for (int i = 0; i < OPTION_COUNT; i++)
-		if (OPTION_TABLE[i].code == code)
-			return i;
+	for (const option_row &row : OPTION_TABLE)
+		if (code_of(row) == code)
+			return row.id;
 	return -1;
 }
 
-// The long option of each mode, and the form of its command line.
-static const char *const MODE_OPTIONS[] = {nullptr, "--info", "--verify", "--extract"};
-static const char *const MODE_NAMES[] = {
-	nullptr,
-	"Give one image: tarnwick --info [options] <image>",
-	"Give a program and an image: tarnwick --verify [options] <infile> <image>",
-	"Give an image and one or two files to write: tarnwick --extract [options] <image> "
-	"<program.hex> [<expert.hex>]",
-};
+// The option's name in a message: "--json", "-c".
+static void name_option(const option_row &row, char *text, size_t size)
+{
+	if (row.long_name != nullptr)
+		std::snprintf(text, size, "--%s", row.long_name);
+	else
+		std::snprintf(text, size, "-%c", row.letter);
+}
 
 static void set_defaults(run_options *opts)
 {
@@ -207,8 +222,11 @@ static int set_serial(run_options *opts, const char *arg)
 		return SCAN_ERROR;
 	}
 	if (parse_serial_spec(arg, &opts->serial) != 0) {
-		diag_error("Invalid --serial value: give ADDRESS:FORMAT:WIDTH, a FORMAT of le, be, dec, "
-			   "hex, usb or usbhex and a WIDTH that it takes");
+		char names[128];
+		serial_format_names(names, sizeof names);
+		diag_error("Invalid --serial value: give ADDRESS:FORMAT:WIDTH, a FORMAT of %s and a "
+			   "WIDTH that it takes",
+			   names);
 		return SCAN_ERROR;
 	}
 	opts->has_serial = 1;
@@ -229,145 +247,132 @@ static int set_serial_number(run_options *opts, const char *arg)
 static int set_mode(run_options *opts, int mode)
 {
 	if (opts->mode != MODE_CONVERT && opts->mode != mode) {
-		diag_error("Options %s and %s cannot be given together", MODE_OPTIONS[opts->mode],
-			   MODE_OPTIONS[mode]);
+		diag_error("Options %s and %s cannot be given together", MODES[opts->mode].option,
+			   MODES[mode].option);
 		return SCAN_ERROR;
 	}
 	opts->mode = mode;
 	return SCAN_CONTINUE;
 }
 
-// What each option changes.
-static int apply_option(run_options *opts, int code, const char *arg)
+// What each option changes; an option that asks for a mode sets it.
+static int apply_option(run_options *opts, int option, const char *arg)
 {
-	switch (code) {
-	case 'a':
+	int mode = option >= 0 && OPTION_TABLE[option].long_name != nullptr
+			   ? mode_of_option(OPTION_TABLE[option].long_name)
+			   : -1;
+	if (mode >= 0)
+		return set_mode(opts, mode);
+	switch (option) {
+	case OPT_ARRAY:
 		opts->array_name = arg;
 		opts->image_form = FORM_C_ARRAY;
 		break;
-	case 'b': set_base_address(opts, arg); break;
-	case 'c': return set_crystal(opts, arg);
-	case 'e': opts->expert_file = arg; break;
-	case 'h': print_usage(); return SCAN_USAGE;
-	case 'i': opts->verify_checksums = 0; break;
-	case 'p': return set_program_size(opts, arg);
-	case 's': opts->slow_clock = 1; break;
-	case 't': opts->length_header = 1; break;
-	case OPTION_BINARY: opts->image_form = FORM_RAW; break;
-	case OPTION_SREC: opts->image_form = FORM_SREC; break;
-	case OPTION_SET: return add_byte_patch(opts, arg);
-	case OPTION_SERIAL: return set_serial(opts, arg);
-	case OPTION_SERIAL_NUMBER: return set_serial_number(opts, arg);
-	case OPTION_SERIAL_COUNTER: opts->serial_counter = arg; break;
-	case OPTION_SERIAL_LOG: opts->serial_log = arg; break;
-	case OPTION_EEPROM_SIZE: return set_eeprom_size(opts, arg);
-	case OPTION_EXTRACT: return set_mode(opts, MODE_EXTRACT);
-	case OPTION_FILL: return set_fill_byte(opts, arg);
-	case OPTION_HELP: print_help(); return SCAN_HELP;
-	case OPTION_INFO: return set_mode(opts, MODE_INFO);
-	case OPTION_JSON: opts->json = 1; break;
-	case OPTION_MAP: opts->map = 1; break;
-	case OPTION_VERIFY: return set_mode(opts, MODE_VERIFY);
-	case OPTION_VERSION: break; // taken before the scan
+	case OPT_BASE_ADDRESS: set_base_address(opts, arg); break;
+	case OPT_CRYSTAL: return set_crystal(opts, arg);
+	case OPT_EXPERT: opts->expert_file = arg; break;
+	case OPT_USAGE: print_usage(); return SCAN_USAGE;
+	case OPT_IGNORE_CHECKSUMS: opts->verify_checksums = 0; break;
+	case OPT_PROGRAM_SIZE: return set_program_size(opts, arg);
+	case OPT_SLOW_CLOCK: opts->slow_clock = 1; break;
+	case OPT_LENGTH_HEADER: opts->length_header = 1; break;
+	case OPT_BINARY: opts->image_form = FORM_RAW; break;
+	case OPT_SREC: opts->image_form = FORM_SREC; break;
+	case OPT_SET: return add_byte_patch(opts, arg);
+	case OPT_SERIAL: return set_serial(opts, arg);
+	case OPT_SERIAL_NUMBER: return set_serial_number(opts, arg);
+	case OPT_SERIAL_COUNTER: opts->serial_counter = arg; break;
+	case OPT_SERIAL_LOG: opts->serial_log = arg; break;
+	case OPT_EEPROM_SIZE: return set_eeprom_size(opts, arg);
+	case OPT_FILL: return set_fill_byte(opts, arg);
+	case OPT_HELP: print_help(); return SCAN_HELP;
+	case OPT_JSON: opts->json = 1; break;
+	case OPT_MAP: opts->map = 1; break;
+	case OPT_VERSION: break; // taken before the scan
 	default: print_usage(); return SCAN_ERROR;
 	}
 	return SCAN_CONTINUE;
 }
 
-// Takes the file names of the mode: a conversion's and --verify's program
-// and image, --info's image, --extract's image, program and expert-mode
-// data. A wrong count is the usage text for a conversion, else one line.
+// The place of a file name of the mode.
+static const char **name_slot(run_options *opts, int name)
+{
+	switch (name) {
+	case NAME_PROGRAM: return &opts->program_file;
+	case NAME_EXPERT: return &opts->expert_file;
+	case NAME_SECOND_IMAGE: return &opts->second_image_file;
+	default: return &opts->image_file;
+	}
+}
+
+// Takes the file names of the mode, each to its place. A wrong count is
+// the usage text for a conversion, else the line of the mode.
 static int take_names(run_options *opts, char **names, int count)
 {
-	int least = opts->mode == MODE_INFO ? 1 : 2;
-	int most = opts->mode == MODE_INFO ? 1 : opts->mode == MODE_EXTRACT ? 3 : 2;
-	if (count < least || count > most) {
-		if (opts->mode == MODE_CONVERT)
+	const mode_row &m = MODES[opts->mode];
+	if (count < m.least_names || count > m.most_names) {
+		if (m.call == nullptr)
 			print_usage();
 		else
-			diag_error("%s (see tarnwick --help)", MODE_NAMES[opts->mode]);
+			diag_error("%s (see tarnwick --help)", m.call);
 		return SCAN_ERROR;
 	}
-	bool image_first = opts->mode == MODE_INFO || opts->mode == MODE_EXTRACT;
-	opts->image_file = names[image_first ? 0 : 1];
-	opts->program_file = opts->mode == MODE_INFO ? nullptr : names[image_first ? 1 : 0];
-	if (count == 3)
-		opts->expert_file = names[2];
+	for (int i = 0; i < count; i++)
+		*name_slot(opts, m.names[i]) = names[i];
 	return SCAN_CONTINUE;
 }
 
-// An option that only reading an image back takes needs a mode; the first
-// in the table is named.
+// The modes that take the option, but the conversion, in the table's
+// order: "--info, --verify, --extract or --diff".
+static void name_modes(const option_row &row, char *text, size_t size)
+{
+	int n = 0, count = 0, taken = 0;
+	for (const mode_row &m : MODES)
+		count += m.option != nullptr && (row.modes & (1 << m.id)) != 0;
+	for (const mode_row &m : MODES)
+		if (m.option != nullptr && (row.modes & (1 << m.id)) != 0)
+			n += std::snprintf(text + n, size - size_t(n), "%s%s",
+					   taken++ == 0 ? "" : taken == count ? " or " : ", ", m.option);
+}
+
+// An option that only other modes take needs one; the first in the table
+// is named.
 static int check_needs_mode(const run_options *opts, const int *given)
 {
 	if (opts->mode != MODE_CONVERT)
 		return SCAN_CONTINUE;
-	for (int i = 0; i < OPTION_COUNT; i++)
-		if (given[i] != 0 && (OPTION_TABLE[i].modes & IN_CONVERT) == 0) {
-			diag_error("Option --%s needs --info, --verify or --extract",
-				   OPTION_TABLE[i].long_name);
+	for (const option_row &row : OPTION_TABLE)
+		if (given[row.id] != 0 && (row.modes & IN_CONVERT) == 0) {
+			char name[32], modes[128];
+			name_option(row, name, sizeof name);
+			name_modes(row, modes, sizeof modes);
+			diag_error("Option %s needs %s", name, modes);
 			return SCAN_ERROR;
 		}
 	return SCAN_CONTINUE;
 }
 
 // Of the options that the mode does not take, the one given first is
-// named; reading an image back takes an address of 32 bits and needs a
-// program memory size to measure the image against.
+// named.
 static int check_mode_options(const run_options *opts, const int *given)
 {
-	if (opts->mode == MODE_CONVERT)
-		return SCAN_CONTINUE;
 	int refused = -1;
-	for (int i = 0; i < OPTION_COUNT; i++)
-		if (given[i] != 0 && (OPTION_TABLE[i].modes & (1 << opts->mode)) == 0 &&
-		    (refused < 0 || given[i] < given[refused]))
-			refused = i;
-	if (refused >= 0) {
-		const option_row &row = OPTION_TABLE[refused];
-		if (row.long_name != nullptr)
-			diag_error("Option --%s has no meaning with %s", row.long_name,
-				   MODE_OPTIONS[opts->mode]);
-		else
-			diag_error("Option -%c has no meaning with %s", row.code,
-				   MODE_OPTIONS[opts->mode]);
-		return SCAN_ERROR;
-	}
-	if (opts->base_invalid) {
-		diag_error("Invalid address for -b: give 0 to FFFFFFFF");
-		return SCAN_ERROR;
-	}
-	if (opts->program_size <= 0) {
-		diag_error("Program memory size must be at least 1 byte");
-		return SCAN_ERROR;
-	}
-	return SCAN_CONTINUE;
-}
-
-// The options of the serial number go together: its number needs
-// --serial, and a conversion's --serial one source of its number.
-static int check_serial_options(const run_options *opts)
-{
-	const char *source = opts->has_serial_number ? "--serial-number"
-			     : opts->serial_counter != nullptr ? "--serial-counter"
-			     : opts->serial_log != nullptr ? "--serial-log"
-							   : nullptr;
-	if (source != nullptr && !opts->has_serial)
-		diag_error("Option %s needs --serial", source);
-	else if (opts->has_serial_number && opts->serial_counter != nullptr)
-		diag_error("Options --serial-number and --serial-counter cannot be given together");
-	else if (opts->mode == MODE_CONVERT && opts->has_serial && !opts->has_serial_number &&
-		 opts->serial_counter == nullptr)
-		diag_error("Option --serial needs --serial-number or --serial-counter");
-	else
+	for (const option_row &row : OPTION_TABLE)
+		if (given[row.id] != 0 && (row.modes & (1 << opts->mode)) == 0 &&
+		    (refused < 0 || given[row.id] < given[refused]))
+			refused = row.id;
+	if (refused < 0)
 		return SCAN_CONTINUE;
+	char name[32];
+	name_option(OPTION_TABLE[refused], name, sizeof name);
+	diag_error("Option %s has no meaning with %s", name, MODES[opts->mode].option);
 	return SCAN_ERROR;
 }
 
 int scan_options(int argc, char **argv, run_options *opts)
 {
 	getopt_tables t;
-	int code, given[sizeof OPTION_TABLE / sizeof OPTION_TABLE[0]] = {}, order = 0;
+	int code, given[OPTION_COUNT] = {}, order = 0;
 
 	set_defaults(opts);
 	make_getopt_tables(&t);
@@ -376,20 +381,19 @@ int scan_options(int argc, char **argv, run_options *opts)
 	// stops at "--" and honours POSIXLY_CORRECT, on glibc and on mingw-w64
 	// alike, whose plain getopt does not permute.
 	while ((code = getopt_long(argc, argv, t.short_options, t.long_options, nullptr)) != -1) {
-		int row = row_of(code);
-		if (row >= 0 && given[row] == 0)
-			given[row] = ++order;
-		int result = apply_option(opts, code, optarg);
+		int option = option_of(code);
+		if (option >= 0 && given[option] == 0)
+			given[option] = ++order;
+		int result = apply_option(opts, option, optarg);
 		if (result != SCAN_CONTINUE)
 			return result;
 	}
 	if (check_needs_mode(opts, given) != SCAN_CONTINUE ||
 	    take_names(opts, argv + optind, argc - optind) != SCAN_CONTINUE)
 		return SCAN_ERROR;
-	plan_run(opts);
-	if (check_mode_options(opts, given) != SCAN_CONTINUE)
+	if (check_mode_options(opts, given) != SCAN_CONTINUE || check_run_rules(opts) != 0)
 		return SCAN_ERROR;
-	return check_serial_options(opts);
+	return SCAN_CONTINUE;
 }
 
 int asks_for_version(int argc, char **argv)
@@ -406,7 +410,7 @@ int asks_for_version(int argc, char **argv)
 	opterr = 0;
 	optind = 0;
 	while ((code = getopt_long(argc, copy, t.short_options, t.long_options, nullptr)) != -1)
-		found |= code == OPTION_VERSION;
+		found |= option_of(code) == OPT_VERSION;
 	opterr = 1;
 	std::free(copy);
 	return found;

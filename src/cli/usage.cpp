@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "cli/options.h"
+#include "image/serial_formats.h"
 #include "platform/platform.h"
 
 // Size of the buffer the banner asks the version text into.
@@ -21,19 +22,13 @@ static const char USAGE_TEXT[] =
 	"       -s   Select slow EEPROM clock (500KHz).\n"
 	"            Default when omitted is 1MHz and higher\n\n";
 
-// The help text around the table of options.
-static const char HELP_HEAD[] =
-	"usage: tarnwick [options] <infile> <outfile>\n"
-	"       tarnwick --info [-b address] [-i] [-p size] [-t] [--binary] [--fill=HH]\n"
-	"                [--eeprom-size=N] [--serial=A:F:W] [--json] [--map] <image>\n"
-	"       tarnwick --verify [options] [--json] [--map] <infile> <image>\n"
-	"       tarnwick --extract [-b address] [-i] [-p size] [-t] [--binary]\n"
-	"                [--fill=HH] [--eeprom-size=N] [--serial=A:F:W] [--json] [--map]\n"
-	"                <image> <program.hex> [<expert.hex>]\n"
+// The help text between the synopsis and the table of options.
+static const char HELP_ABOUT[] =
 	"Lays out a microcontroller program, read as Intel HEX or S-record, as a serial\n"
 	"EEPROM image behind its boot header, and writes the image; or reads an image\n"
-	"back: checks it, compares it with the layout of a program, or takes the\n"
-	"program out of it. Images are read as Intel HEX, S-record or raw bytes.\n"
+	"back: checks it, compares it with the layout of a program or with another\n"
+	"image, or takes the program out of it. Images are read as Intel HEX, S-record\n"
+	"or raw bytes.\n"
 	"\n";
 static const char HELP_TAIL[] =
 	"\n"
@@ -66,11 +61,37 @@ static void print_help_entry(const option_row *row)
 	}
 }
 
+// The synopsis: a line for each mode, from the table of modes, the
+// first behind "usage: ", the rest lined up with it.
+static void print_synopsis()
+{
+	for (const mode_row &m : MODES)
+		for (const char *line = m.synopsis; *line != '\0';) {
+			const char *end = std::strchr(line, '\n');
+			int length = end != nullptr ? int(end - line) : int(std::strlen(line));
+			std::printf("%s%.*s\n", m.id == 0 && line == m.synopsis ? "usage: " : "       ",
+				    length, line);
+			line += length + (end != nullptr ? 1 : 0);
+		}
+}
+
+// The formats of --serial, from their table: a line each.
+static void print_serial_formats()
+{
+	for (const serial_format_row &f : SERIAL_FORMATS)
+		std::printf("%*s%-8s%s of %u to %u %ss\n", HELP_TERM_WIDTH + 2, "", f.name, f.kind,
+			    unsigned(f.least_width), unsigned(f.most_width), f.kind_unit);
+}
+
 void print_help()
 {
-	std::fputs(HELP_HEAD, stdout);
-	for (int i = 0; i < OPTION_COUNT; i++)
-		print_help_entry(&OPTION_TABLE[i]);
+	print_synopsis();
+	std::fputs(HELP_ABOUT, stdout);
+	for (const option_row &row : OPTION_TABLE) {
+		print_help_entry(&row);
+		if (row.id == OPT_SERIAL)
+			print_serial_formats();
+	}
 	std::fputs(HELP_TAIL, stdout);
 }
 

@@ -3,22 +3,24 @@
 
 #include <cstring>
 
-#include "forms/c_array.h"
-#include "forms/hex_read.h"
-#include "forms/hex_write.h"
-#include "forms/raw_read.h"
-#include "forms/record_write.h"
-#include "forms/raw_write.h"
-#include "forms/srec_read.h"
-#include "forms/srec_write.h"
+#include "forms/c_array_writer.h"
+#include "forms/hex_reader.h"
+#include "forms/hex_writer.h"
+#include "forms/raw_reader.h"
+#include "forms/record_writer.h"
+#include "forms/raw_writer.h"
+#include "forms/srec_reader.h"
+#include "forms/srec_writer.h"
+#include "image/table_rows.h"
 #include "report/diag.h"
 
-const form_row FORMS[FORM_COUNT] = {
-	{"Intel HEX", 1, nullptr, read_hex, write_hex, "wt"},
-	{"S-record", 1, "Ss", read_srec, write_srec, "wt"},
-	{"C array", 0, nullptr, nullptr, write_c_array, "wt"},
-	{"raw binary", 0, nullptr, read_raw, write_raw, "wb"},
+constexpr form_row FORMS[] = {
+	{FORM_INTEL_HEX, "Intel HEX", "", 1, nullptr, read_hex, write_hex, "wt"},
+	{FORM_SREC, "S-record", "--srec", 1, "Ss", read_srec, write_srec, "wt"},
+	{FORM_C_ARRAY, "C array", "-a", 0, nullptr, nullptr, write_c_array, "wt"},
+	{FORM_RAW, "raw binary", "--binary", 0, nullptr, read_raw, write_raw, "wb"},
 };
+static_assert(rows_in_order(FORMS, FORM_COUNT), "one row for each form, in the order of FORM_");
 
 bool output_fits(int form, const image_output *o)
 {

@@ -5,19 +5,22 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "forms/image_output.h"
-#include "forms/read_window.h"
+#include "forms/writer.h"
+#include "forms/reader.h"
 
 // The forms of a file, FORMS[] in this order.
 enum { FORM_INTEL_HEX = 0, FORM_SREC, FORM_C_ARRAY, FORM_RAW, FORM_COUNT };
 
-// One form: its name in a report, whether its files are records at
-// addresses (which a base address moves), the characters that a file of it
-// begins with behind white space (null: not told by them), its reader
-// (null: never read), its writer, and the fopen mode its output is opened
-// with.
+// One form: its FORM_ value, its name in a report, the option that makes a
+// conversion write it ("" for Intel HEX, which it writes without one),
+// whether its files are records at addresses (which a base address moves),
+// the characters that a file of it begins with behind white space (null:
+// not told by them), its reader (null: never read), its writer, and the
+// fopen mode its output is opened with.
 struct form_row {
+	int id;
 	const char *name;
+	const char *option;
 	int records;
 	const char *first_bytes;
 	file_reader read;

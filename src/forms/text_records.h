@@ -8,7 +8,7 @@
 
 #include "forms/hex_digits.h"
 #include "forms/line_reader.h"
-#include "forms/read_window.h"
+#include "forms/reader.h"
 
 // Inlined where it is called, so that constant arguments shape the code.
 #if defined(__GNUC__) || defined(__clang__)

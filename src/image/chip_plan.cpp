@@ -1,6 +1,8 @@
 // The plan of the chip, built once from the options: its size, the fill byte, the cells in use.
 #include "image/chip_plan.h"
 
+#include <cstring>
+
 chip_plan make_chip_plan(int64_t program_size, uint32_t chip_size, int fill)
 {
 	uint32_t size = program_size < 0 ? 0 : uint32_t(program_size);
@@ -10,44 +12,92 @@ chip_plan make_chip_plan(int64_t program_size, uint32_t chip_size, int fill)
 
 image *plan_image(const chip_plan *p)
 {
-	uint32_t cells = plan_chip_cells(p);
-	return image_alloc(cells > IMAGE_CELLS ? cells : IMAGE_CELLS, p->chip_byte);
+	uint32_t cells = plan_chip_cells(p), size = cells > IMAGE_CELLS ? cells : IMAGE_CELLS;
+	image *img = image_alloc(size, p->chip_byte);
+	// Beyond the cells that the image covers, a cell without a byte stands
+	// for an erased one.
+	uint32_t covered = plan_covered(p);
+	if (img != nullptr && covered < size && p->chip_byte != ERASED_BYTE)
+		std::memset(img->bytes + covered, ERASED_BYTE, size + SPARE_CELLS - covered);
+	return img;
 }
 
 // Cells looked at together, without branches, so that the loops vectorise;
 // only a block with a cell in use is looked at cell by cell.
 constexpr uint32_t USE_BLOCK = 64;
 
-// Which of the count bytes from p on differ from fill: any, and whether
-// every one does, gathered with OR so that the loop vectorises.
-static int bytes_in_use(const uint8_t *p, uint32_t count, uint8_t fill)
+// Which of the count bytes from p on are in use, that is, differ from both
+// unused and also_unused: any, and whether every one is, gathered with OR
+// so that the loop vectorises.
+static int bytes_in_use(const uint8_t *p, uint32_t count, uint8_t unused, uint8_t also_unused)
 {
 	uint8_t some = 0, some_unused = 0;
 	for (uint32_t k = 0; k < count; k++) {
-		some |= uint8_t(p[k] ^ fill);
-		some_unused |= uint8_t(p[k] == fill);
+		uint8_t used = uint8_t(p[k] != unused) & uint8_t(p[k] != also_unused);
+		some |= used;
+		some_unused |= uint8_t(used ^ 1);
 	}
 	return some == 0 ? USE_NONE : some_unused != 0 ? USE_SOME : USE_ALL;
 }
 
-int cells_in_use(const image *img, const chip_plan *p, uint32_t first, uint32_t count)
+// The byte that, beside an erased one, is no byte in use beyond the
+// program memory: the fill byte, else FFh itself. A cell there without a
+// byte holds FFh.
+static uint8_t also_unused(const chip_plan *p)
 {
+	return p->fill != NO_FILL ? uint8_t(p->fill) : ERASED_BYTE;
+}
+
+// The same for the cells from first to end - 1, all below the program
+// memory's end (or with a known chip size), by the fill byte or the held
+// bits.
+static int cells_in_use_below(const image *img, const chip_plan *p, uint32_t first, uint32_t end)
+{
+	if (first >= end)
+		return USE_NONE;
 	if (p->fill != NO_FILL)
-		return bytes_in_use(img->bytes + first, count, uint8_t(p->fill));
-	uint32_t end = first + count;
+		return bytes_in_use(img->bytes + first, end - first, uint8_t(p->fill), uint8_t(p->fill));
 	uint32_t held = image_next_held(img, first, end);
 	return held == end ? USE_NONE : image_next_gap(img, held, end) < end || held > first ? USE_SOME
 											      : USE_ALL;
 }
 
+int cells_in_use(const image *img, const chip_plan *p, uint32_t first, uint32_t count)
+{
+	uint32_t end = first + count, beyond = plan_beyond(p);
+	uint32_t split = beyond < first ? first : beyond < end ? beyond : end;
+	int below = cells_in_use_below(img, p, first, split);
+	if (split == end)
+		return below;
+	int above = bytes_in_use(img->bytes + split, end - split, ERASED_BYTE, also_unused(p));
+	if (split == first)
+		return above;
+	return below == above ? below : below == USE_NONE && above == USE_NONE ? USE_NONE : USE_SOME;
+}
+
+// The end of the last cell in use from first to end - 1, by the bytes:
+// first when none is.
+static uint32_t end_of_use(const uint8_t *bytes, uint32_t first, uint32_t end, uint8_t unused,
+			   uint8_t also_unused)
+{
+	while (end - first >= USE_BLOCK &&
+	       bytes_in_use(bytes + end - USE_BLOCK, USE_BLOCK, unused, also_unused) == USE_NONE)
+		end -= USE_BLOCK;
+	while (end > first && (bytes[end - 1] == unused || bytes[end - 1] == also_unused))
+		end--;
+	return end;
+}
+
 int64_t last_in_use(const image *img, const chip_plan *p, uint32_t end)
 {
+	uint32_t beyond = plan_beyond(p);
+	if (end > beyond) {
+		uint32_t last = end_of_use(img->bytes, beyond, end, ERASED_BYTE, also_unused(p));
+		if (last > beyond)
+			return int64_t(last) - 1;
+		end = beyond;
+	}
 	if (p->fill == NO_FILL)
 		return int64_t(image_end(img, end)) - 1;
-	uint8_t fill = uint8_t(p->fill);
-	while (end >= USE_BLOCK && bytes_in_use(img->bytes + end - USE_BLOCK, USE_BLOCK, fill) == USE_NONE)
-		end -= USE_BLOCK;
-	while (end > 0 && img->bytes[end - 1] == fill)
-		end--;
-	return int64_t(end) - 1;
+	return int64_t(end_of_use(img->bytes, 0, end, uint8_t(p->fill), uint8_t(p->fill))) - 1;
 }

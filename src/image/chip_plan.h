@@ -40,18 +40,32 @@ inline uint32_t plan_chip_cells(const chip_plan *p)
 
 // Allocates the image of the chip, empty: every cell that an image read
 // back may reach, and at least the IMAGE_CELLS (and the spare cells) that a
-// program is read into; a cell without a byte holds the chip's byte. Null
-// when out of memory.
+// program is read into; a cell without a byte holds the byte it stands
+// for: the chip's byte in the cells that the image covers, FFh beyond them.
+// Null when out of memory.
 image *plan_image(const chip_plan *p);
 
-// The rule of which cells are in use, the one every mode asks: a cell is
-// in use when it holds a byte and, where a fill byte is in play, a byte
-// other than the fill byte. img must come from plan_image of the same plan:
-// a cell without a byte holds the chip's byte, which is the fill byte when
-// one is in play, so that the byte alone tells.
+// The first cell beyond the program memory, where no EEPROM size is known:
+// a chip read out whole holds FFh, its erased state, there. No cell is
+// beyond it when the chip's size is known.
+inline uint32_t plan_beyond(const chip_plan *p)
+{
+	return p->chip_size != 0 ? UINT32_MAX : p->program_size;
+}
+
+// The rule of which cells are in use, the one every mode asks: a cell of
+// the program memory (of the chip, when its size is known) is in use when
+// it holds a byte and, where a fill byte is in play, a byte other than the
+// fill byte; a cell beyond it when it holds a byte other than FFh and other
+// than the fill byte. img must come from plan_image of the same plan: a
+// cell without a byte holds the byte it stands for, the fill byte where one
+// is in play, FFh beyond the covered cells, so that the byte alone tells.
 inline bool cell_in_use(const image *img, const chip_plan *p, uint32_t i)
 {
-	return p->fill == NO_FILL ? image_holds(img, i) : img->bytes[i] != uint8_t(p->fill);
+	uint8_t byte = img->bytes[i];
+	if (i >= plan_beyond(p))
+		return byte != ERASED_BYTE && (p->fill == NO_FILL || byte != uint8_t(p->fill));
+	return p->fill == NO_FILL ? image_holds(img, i) : byte != uint8_t(p->fill);
 }
 
 // How many of the count cells from first on are in use: none, some or all.
@@ -60,5 +74,19 @@ int cells_in_use(const image *img, const chip_plan *p, uint32_t first, uint32_t 
 
 // The last cell below end that is in use, or -1.
 int64_t last_in_use(const image *img, const chip_plan *p, uint32_t end);
+
+// Cells of a block of the map, and of the comparisons that mark the blocks
+// that differ.
+constexpr uint32_t MAP_BLOCK_CELLS = 256;
+
+// The number of map blocks of cells cells, and the block of a cell.
+inline uint32_t map_blocks_of(uint32_t cells)
+{
+	return uint32_t((uint64_t(cells) + MAP_BLOCK_CELLS - 1) / MAP_BLOCK_CELLS);
+}
+inline uint32_t map_block_of(uint32_t cell)
+{
+	return cell / MAP_BLOCK_CELLS;
+}
 
 #endif

@@ -22,7 +22,7 @@ void encode_boot_header(image *img, unsigned crystal_code, int slow_clock, uint3
 {
 	image_put(img, 0, uint8_t((crystal_code & CRYSTAL_BITS) | (slow_clock ? 0 : FAST_CLOCK_BIT)));
 	image_put(img, 1, uint8_t(start_cell));
-	image_put(img, 2, uint8_t(last_cell >> 8));
+	image_put(img, 2, uint8_t(last_cell / HEADER_BLOCK_CELLS));
 }
 
 void encode_length_header(image *img, uint32_t length)

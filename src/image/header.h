@@ -4,12 +4,8 @@
 
 #include <cstdint>
 
+#include "image/header_cells.h"
 #include "image/image.h"
-
-// Cells of the boot header (crystal and clock, start cell, last block), and
-// of the length header (the number of bytes behind it, low byte first).
-constexpr uint32_t BOOT_HEADER_CELLS = 3;
-constexpr uint32_t LENGTH_HEADER_CELLS = 2;
 
 // Crystal codes 0 to 4, one for each frequency.
 constexpr int CRYSTAL_CODES = 5;

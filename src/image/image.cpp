@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "platform/platform.h"
-#include "report/memory.h"
+#include "platform/memory.h"
 
 // Bytes set in one piece. glibc's memset switches to string instructions
 // for large sizes (16 KiB and more here); pieces of 4 KiB keep it to vector

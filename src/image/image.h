@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "image/header_cells.h"
+
 // Cells that can hold a program, header included, and the image of a run
 // that knows no chip's size: 64 KiB.
 constexpr uint32_t IMAGE_CELLS = 65536;
@@ -15,7 +17,7 @@ constexpr uint32_t MAX_CHIP_CELLS = 16u * 1024 * 1024;
 // into its cells behind the header, with its addresses up to 64 KiB, may
 // reach into them, with bytes that the fit check then refuses. They are
 // never part of the image.
-constexpr uint32_t SPARE_CELLS = 3;
+constexpr uint32_t SPARE_CELLS = BOOT_HEADER_CELLS;
 
 // The byte of an erased EEPROM cell.
 constexpr uint8_t ERASED_BYTE = 0xFF;

@@ -9,12 +9,14 @@
 
 // One cell that differs: what it holds (a byte, or -1 for none) and what it
 // must hold: a byte, with or_byte -1, or for a cell that the layout leaves
-// empty -1, with or_byte the byte it may hold instead (-1: none).
+// empty -1, with or_byte the byte it may hold instead (-1: none), and
+// erased 1 beyond the program memory, where FFh may stand too.
 struct cell_difference {
 	uint32_t cell;
 	int held;
 	int expected;
 	int or_byte;
+	int erased;
 };
 
 // How an image read back is compared with its layout: by the plan's rule
@@ -30,11 +32,27 @@ struct compare_request {
 // that it may reach against layout: a cell that layout fills must hold the
 // same byte, and one that layout leaves empty, or that lies beyond layout,
 // must not be in use. Stores the first most differences, in increasing cell
-// order, into diffs (which may be null when most is 0), flags the block of
-// 256 cells of each one in differing_blocks (null, or a flag for each block
-// that actual may reach) and returns how many cells differ in all: 0 when
+// order, into diffs (which may be null when most is 0), flags the map block
+// of each one in differing_blocks (null, or a flag for each block that
+// actual may reach) and returns how many cells differ in all: 0 when
 // actual agrees with layout.
 uint32_t image_compare(const image *layout, const image *actual, const compare_request *request,
 		       cell_difference *diffs, uint32_t most, uint8_t *differing_blocks);
+
+// One cell in which two images differ, and the bytes they hold or stand
+// for there.
+struct cell_pair {
+	uint32_t cell;
+	uint8_t a;
+	uint8_t b;
+};
+
+// Compares every cell of two images of one size, by the bytes that they
+// hold or stand for (from plan_image of one plan). Stores the first most
+// differences, in increasing cell order, into pairs, flags the map block
+// of each one in differing_blocks (a flag for each block of the images),
+// and returns how many cells differ in all.
+uint32_t image_diff(const image *a, const image *b, cell_pair *pairs, uint32_t most,
+		    uint8_t *differing_blocks);
 
 #endif

@@ -17,12 +17,12 @@ image_facts facts_of(const image *img, const info_request *request)
 	f.last = last_in_use(img, p, reach);
 	uint32_t lowest = image_next_held(img, 0, reach);
 	f.lowest = lowest < reach ? int64_t(lowest) : -1;
-	for (uint32_t i = 0; i < 3; i++)
+	for (uint32_t i = 0; i < BOOT_HEADER_CELLS; i++)
 		f.cell[i] = image_cell(img, i);
 	f.boot = decode_boot_header(img);
 	f.length = decode_length_header(img);
 	f.start = request->length_header ? int32_t(LENGTH_HEADER_CELLS) : f.boot.start_cell;
-	f.crc32 = image_crc32(img, plan_covered(p));
+	f.crc32 = image_crc32(img, request->cells);
 	return f;
 }
 
@@ -58,8 +58,8 @@ static void check_last_block(const image_facts *f, image_findings *found)
 	int64_t block = f->cell[2];
 	if (block < 0 || f->last < 0)
 		return;
-	int64_t used_block = f->last >> 8;
-	int64_t end_block = (f->extent - 1) >> 8;
+	int64_t used_block = f->last / HEADER_BLOCK_CELLS;
+	int64_t end_block = (f->extent - 1) / HEADER_BLOCK_CELLS;
 	if (block == used_block || (f->lenient && block > used_block && block <= end_block))
 		return;
 	if (block > used_block && f->lenient)
@@ -77,8 +77,9 @@ static void check_boot_header(const image_facts *f, image_findings *found)
 	check_last_block(f, found);
 }
 
-// Cells 2 to length + 1 hold the program: no cell behind them is in use,
-// and the last of them is (with a fill byte: lies within the image).
+// The cells behind the length header, as many as it counts, hold the
+// program: no cell behind them is in use, and the last of them is (with a
+// fill byte: lies within the image).
 static void check_length_header(const image_facts *f, const image *img, uint32_t reach,
 				image_findings *found)
 {
@@ -86,12 +87,12 @@ static void check_length_header(const image_facts *f, const image *img, uint32_t
 	int64_t length = f->length;
 	if (length < 0)
 		return;
-	int64_t end = length + 1;
-	if (f->last > end)
+	int64_t last = length + LENGTH_HEADER_CELLS - 1;
+	if (f->last > last)
 		add_finding(found, FOUND_LENGTH_SHORT, length, f->last);
-	bool missing = f->lenient || end >= reach ? end >= f->extent : !image_holds(img, uint32_t(end));
+	bool missing = f->lenient || last >= reach ? last >= f->extent : !image_holds(img, uint32_t(last));
 	if (missing)
-		add_finding(found, FOUND_LENGTH_LONG, length, end, f->lenient);
+		add_finding(found, FOUND_LENGTH_LONG, length, last, f->lenient);
 }
 
 bool origin_is_suspect(uint64_t lowest)

@@ -18,6 +18,7 @@ struct info_request {
 	uint32_t base;         // the address of cell 0 in a text image, 0 when none was given
 	const chip_plan *plan;
 	const serial_spec *serial; // the serial number to read back, or null
+	uint32_t cells;        // the cells that the CRC-32 covers
 };
 
 // What the cells of an image say, worked out once for the report, the
@@ -26,7 +27,7 @@ struct image_facts {
 	int64_t extent;     // the cells up to the last that holds a byte
 	int64_t last;       // the last cell in use, or -1
 	int64_t lowest;     // the first cell that holds a byte, or -1
-	int cell[3];        // cells 0 to 2, or -1 for one that holds no byte
+	int cell[BOOT_HEADER_CELLS]; // the header's cells, or -1 for one that holds no byte
 	bool lenient;       // a fill byte is in play: cells that hold it are unused
 	boot_header boot;   // what the cells say as a boot header
 	int32_t length;     // what they say as a length header, or -1
@@ -36,7 +37,8 @@ struct image_facts {
 
 // The facts of img (from plan_image of the request's plan), read as
 // request says, over every cell that it may reach. The CRC-32 covers the
-// cells of plan_covered, a cell without a byte counted as the chip's byte.
+// request's cells, a cell without a byte counted as the byte it stands
+// for.
 image_facts facts_of(const image *img, const info_request *request);
 
 // What a check found wrong, each with the values that its message names.

@@ -1,4 +1,4 @@
-// A map of an image: a character for each block of 256 cells.
+// A map of an image: a character for each block of cells.
 #include "image/image_map.h"
 
 uint32_t map_reach(const chip_plan *p)
@@ -9,7 +9,7 @@ uint32_t map_reach(const chip_plan *p)
 uint32_t map_blocks(int64_t last_in_use, uint32_t reach)
 {
 	uint64_t end = last_in_use + 1 > int64_t(reach) ? uint64_t(last_in_use + 1) : reach;
-	return uint32_t((end + MAP_BLOCK_CELLS - 1) / MAP_BLOCK_CELLS);
+	return map_blocks_of(uint32_t(end));
 }
 
 // The cells first to end - 1 that the image holds: none behind its last.

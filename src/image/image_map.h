@@ -1,4 +1,4 @@
-// A map of an image: a character for each block of 256 cells.
+// A map of an image: a character for each block of cells.
 #ifndef TARNWICK_IMAGE_MAP_H
 #define TARNWICK_IMAGE_MAP_H
 
@@ -7,8 +7,8 @@
 #include "image/chip_plan.h"
 #include "image/image.h"
 
-// Cells of a block, and blocks of a row of the map.
-constexpr uint32_t MAP_BLOCK_CELLS = 256;
+// Blocks of a row of the map; a block's cells are the plan's
+// MAP_BLOCK_CELLS.
 constexpr uint32_t MAP_ROW_BLOCKS = 32;
 
 // The cells that a map reaches at least: the program memory's, or the

@@ -51,7 +51,7 @@ static void check_filled(const image *img, const image_facts *f, const chip_plan
 static image_layout boot_layout(const image_facts *f)
 {
 	uint32_t end = uint32_t(f->last) + 1;
-	uint32_t block_first = uint32_t(f->boot.last_block) << 8;
+	uint32_t block_first = uint32_t(f->boot.last_block) * HEADER_BLOCK_CELLS;
 	if (f->lenient && end <= block_first)
 		end = block_first + 1;
 	return image_layout{0, BOOT_HEADER_CELLS, uint32_t(f->start), end};

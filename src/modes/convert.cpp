@@ -1,7 +1,7 @@
 // The conversion: a program read as Intel HEX or S-record, written as an EEPROM image.
 #include "forms/forms.h"
-#include "modes/board.h"
-#include "modes/lay_out.h"
+#include "modes/patch_checks.h"
+#include "modes/program_image.h"
 #include "modes/modes.h"
 #include "modes/serial_number.h"
 #include "platform/files.h"
@@ -60,7 +60,7 @@ static int write_image(const run_options *opts, FILE *out, const image *img)
 static int prepare(const run_options *opts, const convert_files *f, image *img, serial_run *s)
 {
 	image_layout l;
-	if (lay_out(opts, f->expert, f->program, img, 0, &l) != 0 ||
+	if (lay_out_program(opts, f->expert, f->program, img, 0, &l) != 0 ||
 	    (has_patches(opts) && check_patches(opts, img, &l) != 0) ||
 	    (opts->has_serial && (check_addresses(opts, img) != 0 || get_serial_number(opts, s) != 0)))
 		return 1;

@@ -9,7 +9,7 @@
 #include "platform/files.h"
 #include "platform/platform.h"
 #include "report/diag.h"
-#include "report/memory.h"
+#include "platform/memory.h"
 
 const char SUFFIX_LOCK[] = ".lock";
 const char SUFFIX_NEW[] = ".new";

@@ -54,8 +54,8 @@ static void put_options(command_text *c, const run_options *opts, const image *i
 		text_format(&c->t, " -p %d", int(opts->program_size));
 	if (FORMS[form].records && opts->base_address != 0)
 		text_format(&c->t, " -b %X", unsigned(opts->base_address));
-	if (form_option(form)[0] != '\0')
-		text_format(&c->t, " %s", form_option(form));
+	if (FORMS[form].option[0] != '\0')
+		text_format(&c->t, " %s", FORMS[form].option);
 	if (plan->fill != fill_for(MODE_CONVERT, form, NO_FILL))
 		text_format(&c->t, " --fill=%02X", unsigned(plan->fill));
 	if (plan->chip_size != 0)
@@ -158,10 +158,10 @@ struct extract_state {
 static int take_apart(const run_options *opts, read_back *b, extract_state *x)
 {
 	uint32_t raw_length;
-	if (read_image(opts, b, &x->form, &raw_length) != 0)
+	if (read_image(opts, opts->image_file, b->img, &x->form, &raw_length) != 0)
 		return -1;
 	x->plan = chip_of(opts, raw_length);
-	x->request = info_request_of(opts, &x->plan);
+	x->request = info_request_of(opts, &x->plan, raw_length);
 	image_findings found;
 	if (report_image(&b->r, x->form, b->img, &x->request, 0, &x->facts) != 0 ||
 	    check_raw_length(opts, raw_length) != 0)
@@ -225,5 +225,5 @@ static int extract(const run_options *opts, read_back *b)
 
 int run_extract(const run_options *opts)
 {
-	return run_read_back(opts, 0, extract);
+	return run_read_back(opts, OTHER_NONE, extract);
 }

@@ -7,14 +7,14 @@ static int info(const run_options *opts, read_back *b)
 {
 	int form;
 	uint32_t raw_length;
-	if (read_image(opts, b, &form, &raw_length) != 0)
+	if (read_image(opts, opts->image_file, b->img, &form, &raw_length) != 0)
 		return 1;
-	info_request request = info_request_of(opts, &opts->plan);
+	info_request request = info_request_of(opts, &opts->plan, raw_length);
 	image_facts f;
 	return report_image(&b->r, form, b->img, &request, opts->map, &f);
 }
 
 int run_info(const run_options *opts)
 {
-	return run_read_back(opts, 0, info);
+	return run_read_back(opts, OTHER_NONE, info);
 }

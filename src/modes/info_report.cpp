@@ -4,7 +4,7 @@
 #include <cinttypes>
 
 #include "forms/forms.h"
-#include "modes/board.h"
+#include "modes/patch_checks.h"
 #include "report/diag.h"
 
 // "cells F to L", or "none" when the range is empty.
@@ -70,7 +70,8 @@ static void put_facts(report *r, int form, const image_facts *f, const info_requ
 	report_text(r, "crc32", crc);
 }
 
-board_finding put_serial(report *r, const image *img, int64_t start, const serial_spec *serial)
+board_finding put_serial(report *r, const char *key, const image *img, int64_t start,
+			 const serial_spec *serial)
 {
 	uint64_t number;
 	// A program whose start the header does not tell has no serial number
@@ -79,9 +80,9 @@ board_finding put_serial(report *r, const image *img, int64_t start, const seria
 	if (start >= 0)
 		f = read_serial(img, uint32_t(start), serial, &number);
 	if (start >= 0 && f.kind == BOARD_OK)
-		report_unsigned(r, "serial", number);
+		report_unsigned(r, key, number);
 	else
-		report_text(r, "serial", nullptr);
+		report_text(r, key, nullptr);
 	return f;
 }
 
@@ -89,12 +90,16 @@ void report_map(report *r, const image *img, const chip_plan *plan, const uint8_
 {
 	int64_t last = last_in_use(img, plan, plan_chip_cells(plan));
 	uint32_t blocks = map_blocks(last, map_reach(plan));
+	for (uint32_t block = map_blocks_of(img->size); differing != nullptr && block-- > blocks;)
+		if (differing[block])
+			blocks = block + 1;
 	uint32_t rows = (blocks + MAP_ROW_BLOCKS - 1) / MAP_ROW_BLOCKS;
 	uint32_t last_row = (rows - 1) * MAP_ROW_BLOCKS * MAP_BLOCK_CELLS;
 	int width = last_row > 0xFFFFFF ? 7 : last_row > 0xFFFFF ? 6 : last_row > 0xFFFF ? 5 : 4;
-	report_list_begin(r, "map", differing != nullptr
-					    ? "256-byte blocks; # all in use, + some, . none, ! beyond -p, X differs"
-					    : "256-byte blocks; # all in use, + some, . none, ! beyond -p");
+	char legend[96];
+	std::snprintf(legend, sizeof legend, "%u-byte blocks; # all in use, + some, . none, ! beyond -p%s",
+		      unsigned(MAP_BLOCK_CELLS), differing != nullptr ? ", X differs" : "");
+	report_list_begin(r, "map", legend);
 	for (uint32_t row = 0; row < rows; row++) {
 		char text[16 + MAP_ROW_BLOCKS];
 		uint32_t first = row * MAP_ROW_BLOCKS;
@@ -115,7 +120,7 @@ int report_image(report *r, int form, const image *img, const info_request *requ
 	put_facts(r, form, f, request);
 	board_finding serial = {BOARD_OK, 0, 0, 0, 0};
 	if (request->serial != nullptr)
-		serial = put_serial(r, img, f->start, request->serial);
+		serial = put_serial(r, "serial", img, f->start, request->serial);
 	if (with_map)
 		report_map(r, img, request->plan, nullptr);
 	// The report comes before the messages where both go to one terminal.
@@ -132,8 +137,8 @@ int report_image(report *r, int form, const image *img, const info_request *requ
 // 1 and 2 hold", "cells 0, 1 and 2 hold".
 static void describe_missing(char *text, size_t size, int missing)
 {
-	int cells[3], count = 0;
-	for (int i = 0; i < 3; i++)
+	int cells[BOOT_HEADER_CELLS], count = 0;
+	for (int i = 0; i < int(BOOT_HEADER_CELLS); i++)
 		if (missing & (1 << i))
 			cells[count++] = i;
 	int n = std::snprintf(text, size, "%s %d", count == 1 ? "cell" : "cells", cells[0]);
@@ -150,10 +155,10 @@ static void describe_length(char *text, size_t size, int64_t length)
 	if (length == 0)
 		std::snprintf(text, size, "0 bytes");
 	else if (length == 1)
-		std::snprintf(text, size, "1 byte, in cell 2");
+		std::snprintf(text, size, "1 byte, in cell %u", unsigned(LENGTH_HEADER_CELLS));
 	else
-		std::snprintf(text, size, "%" PRId64 " bytes, in cells 2 to %" PRId64, length,
-			      length + 1);
+		std::snprintf(text, size, "%" PRId64 " bytes, in cells %u to %" PRId64, length,
+			      unsigned(LENGTH_HEADER_CELLS), length + LENGTH_HEADER_CELLS - 1);
 }
 
 static void report_header_finding(const finding *g)
@@ -174,8 +179,8 @@ static void report_header_finding(const finding *g)
 		diag_error("Header cell 0 (%02" PRIX64 "h) has bits 4 to 7 set, not 0", v[0]);
 		break;
 	case FOUND_START_IN_HEADER:
-		diag_error("Header cell 1 names start cell %" PRId64 ", inside the header (cells 0 to 2)",
-			   v[0]);
+		diag_error("Header cell 1 names start cell %" PRId64 ", inside the header (cells 0 to %u)",
+			   v[0], unsigned(BOOT_HEADER_CELLS - 1));
 		break;
 	case FOUND_BLOCK_BEYOND_IMAGE:
 		diag_error("Header cell 2 names block %" PRId64 " as the last in use, but the image ends "

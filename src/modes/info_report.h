@@ -2,7 +2,7 @@
 #ifndef TARNWICK_INFO_REPORT_H
 #define TARNWICK_INFO_REPORT_H
 
-#include "image/board_data.h"
+#include "image/patches.h"
 #include "image/image_info.h"
 #include "image/image_map.h"
 #include "report/report.h"
@@ -24,13 +24,15 @@ int report_image(report *r, int form, const image *img, const info_request *requ
 // hexadecimal digits at least, as many as the last row needs) and the
 // characters of its blocks, to the plan's reach and the last cell in use
 // at least. With differing (a flag for each block that the image may
-// reach, or null) for --verify, whose legend adds 'X'.
+// reach, or null) for a comparison, whose legend adds 'X', and which
+// reaches the last block that differs too.
 void report_map(report *r, const image *img, const chip_plan *plan, const uint8_t *differing);
 
-// Puts "serial", the serial number read back from img for a program that
-// begins in cell start (-1: not known), into r, or unknown; returns the
-// finding of reading it.
-board_finding put_serial(report *r, const image *img, int64_t start, const serial_spec *serial);
+// Puts key ("serial"), the serial number read back from img for a program
+// that begins in cell start (-1: not known), into r, or unknown; returns
+// the finding of reading it.
+board_finding put_serial(report *r, const char *key, const image *img, int64_t start,
+			 const serial_spec *serial);
 
 // Writes one ERROR line for each finding, in order, in the words of the
 // options that a user gives; returns 1 when there is one, else 0.

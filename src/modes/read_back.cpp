@@ -1,40 +1,42 @@
-// What the three read-back modes share: the report, the images, reading the image.
+// What the read-back modes share: the report, the images, reading an image, the differences named.
 #include "modes/read_back.h"
 
 #include "modes/info_report.h"
-#include "modes/read_file.h"
+#include "modes/input_file.h"
 #include "platform/files.h"
 #include "report/diag.h"
 
-int run_read_back(const run_options *opts, int with_layout, read_back_mode mode)
+int run_read_back(const run_options *opts, int other, read_back_mode mode)
 {
 	// The layout holds the program, which the program memory holds.
 	read_back b = {{}, plan_image(&opts->plan),
-		       with_layout ? image_alloc(IMAGE_CELLS, opts->plan.chip_byte) : nullptr};
+		       other == OTHER_LAYOUT  ? image_alloc(IMAGE_CELLS, opts->plan.chip_byte)
+		       : other == OTHER_IMAGE ? plan_image(&opts->plan)
+					      : nullptr};
 	report_begin(&b.r, stdout, opts->json);
 	int status = 1;
-	if (b.img == nullptr || (with_layout && b.layout == nullptr))
+	if (b.img == nullptr || (other != OTHER_NONE && b.other == nullptr))
 		diag_error("Out of memory");
 	else
 		status = mode(opts, &b);
 	report_end(&b.r);
 	image_free(b.img);
-	image_free(b.layout);
+	image_free(b.other);
 	return status;
 }
 
 // The window of an image: the chip's cells from the -b address on, up to
 // FFFFFFFFh at the latest; from address 0 on for raw bytes, whose length
 // is measured against a chip of a known size.
-static read_window image_window(const run_options *opts, read_back *b)
+static read_window image_window(const run_options *opts, const char *name, image *img)
 {
 	bool raw = opts->image_form == FORM_RAW;
 	uint64_t first = raw ? 0 : opts->base_address;
 	uint64_t room = (uint64_t(1) << 32) - first;
 	uint64_t cells = plan_chip_cells(&opts->plan);
 	uint32_t size = uint32_t(room < cells ? room : cells);
-	return read_window{b->img, 0, first, size, opts->verify_checksums, 0,
-			   raw && opts->plan.chip_size != 0, opts->image_file};
+	return read_window{img, 0, first, size, opts->verify_checksums, 0,
+			   raw && opts->plan.chip_size != 0, name};
 }
 
 // Without -b, the image may lie anywhere: name where it begins.
@@ -48,14 +50,15 @@ static void name_origin(const run_options *opts, FILE *stream, int form)
 	report_findings(&found);
 }
 
-int read_image(const run_options *opts, read_back *b, int *form, uint32_t *raw_length)
+int read_image(const run_options *opts, const char *name, image *img, int *form,
+	       uint32_t *raw_length)
 {
-	FILE *stream = open_reported(opts->image_file, "rb");
+	FILE *stream = open_reported(name, "rb");
 	if (stream == nullptr)
 		return 1;
-	read_window w = image_window(opts, b);
+	read_window w = image_window(opts, name, img);
 	read_result r;
-	int status = read_file(stream, &w, opts->image_form == FORM_RAW, MISFIT_IMAGE, &r, form);
+	int status = read_input_file(stream, &w, opts->image_form == FORM_RAW, MISFIT_IMAGE, &r, form);
 	if (status == READ_DOES_NOT_FIT)
 		name_origin(opts, stream, *form);
 	*raw_length = status == READ_OK && *form == FORM_RAW ? uint32_t(r.highest) + 1 : 0;
@@ -63,9 +66,24 @@ int read_image(const run_options *opts, read_back *b, int *form, uint32_t *raw_l
 	return status == READ_OK ? 0 : 1;
 }
 
-info_request info_request_of(const run_options *opts, const chip_plan *plan)
+void report_more_differences(uint32_t count)
+{
+	if (count == NAMED_DIFFERENCES + 1)
+		diag_error("1 more cell differs");
+	else if (count > NAMED_DIFFERENCES)
+		diag_error("%u more cells differ", unsigned(count - NAMED_DIFFERENCES));
+}
+
+uint32_t covered_cells(const chip_plan *plan, uint32_t raw_length)
+{
+	uint32_t covered = plan_covered(plan);
+	return raw_length > covered ? raw_length : covered;
+}
+
+info_request info_request_of(const run_options *opts, const chip_plan *plan, uint32_t raw_length)
 {
 	bool raw = opts->image_form == FORM_RAW;
 	return info_request{raw, opts->length_header, raw ? 0 : opts->base_address, plan,
-			    opts->has_serial ? &opts->serial : nullptr};
+			    opts->has_serial ? &opts->serial : nullptr,
+			    covered_cells(plan, raw_length)};
 }

@@ -3,17 +3,13 @@
 
 #include <cstdlib>
 
+#include "modes/modes.h"
+
 int fill_for(int mode, int image_form, int fill_byte)
 {
 	if (fill_byte != NO_FILL)
 		return fill_byte;
-	return image_form == FORM_RAW || mode == MODE_VERIFY ? ERASED_BYTE : NO_FILL;
-}
-
-const char *form_option(int form)
-{
-	static const char *const OPTIONS[FORM_COUNT] = {"", "--srec", "-a", "--binary"};
-	return OPTIONS[form];
+	return image_form == FORM_RAW ? ERASED_BYTE : MODES[mode].fill;
 }
 
 void plan_run(run_options *opts)

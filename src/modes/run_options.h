@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "forms/forms.h"
-#include "image/board_data.h"
+#include "image/patches.h"
 #include "image/chip_plan.h"
 
 // Largest program memory size that -p accepts: the cells that can hold a
@@ -13,13 +13,8 @@
 constexpr int32_t MAX_PROGRAM_SIZE = int32_t(IMAGE_CELLS);
 constexpr int32_t DEFAULT_PROGRAM_SIZE = 4096;
 
-// What a run does: convert a program into an image (the default), or read
-// an image back: report on it (--info), compare it with the image of a
-// program (--verify), or take the program out of it (--extract).
-enum { MODE_CONVERT = 0, MODE_INFO, MODE_VERIFY, MODE_EXTRACT, MODES };
-
 struct run_options {
-	int mode;                 // MODE_
+	int mode;                 // MODE_ (modes.h)
 	int json;                 // 1 after --json: the report as one JSON object
 	int map;                  // 1 after --map: the report ends with a map of the image
 	int verify_checksums;     // 0 after -i
@@ -36,6 +31,7 @@ struct run_options {
 	int base_invalid;         // the last -b has a sign, or no value of 32 bits
 	const char *program_file; // the program: read, or written by --extract
 	const char *image_file;   // the image: written by a conversion, else read
+	const char *second_image_file; // the image that --diff compares with the first
 	const char *expert_file;  // expert-mode data: -e (read), or --extract's third name
 	int patch_count;          // --set, in the order given
 	byte_patch *patches;      // patch_count of them, owned (release_run_options)
@@ -49,13 +45,9 @@ struct run_options {
 
 // The byte that a cell without one stands for in a run of the given mode
 // whose image has the given form, given the --fill byte (or NO_FILL): the
-// --fill byte; else ERASED_BYTE for a raw image and for --verify; else
-// NO_FILL. The one place where the default fill is worked out.
+// --fill byte; else ERASED_BYTE for a raw image; else the mode's own. The
+// one place where the default fill is worked out.
 int fill_for(int mode, int image_form, int fill_byte);
-
-// The option that makes a conversion write the given form: "" for Intel
-// HEX, which it writes without one.
-const char *form_option(int form);
 
 // Frees what the options own: the patches of --set.
 void release_run_options(run_options *opts);

@@ -8,7 +8,7 @@
 #include "platform/files.h"
 #include "platform/platform.h"
 #include "report/diag.h"
-#include "report/memory.h"
+#include "platform/memory.h"
 
 // Bytes of the log read at a time.
 constexpr size_t LOG_BLOCK = 64 * 1024;

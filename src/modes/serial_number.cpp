@@ -6,7 +6,7 @@
 #include <ctime>
 
 #include "image/crc32.h"
-#include "modes/board.h"
+#include "modes/patch_checks.h"
 #include "modes/counter.h"
 #include "platform/files.h"
 #include "platform/platform.h"
@@ -111,15 +111,14 @@ int get_serial_number(const run_options *opts, serial_run *s)
 static char *log_line(const run_options *opts, const serial_run *s, const image *img,
 		      const char *form_name, size_t *length)
 {
-	char stamp[32], version[256], bytes_text[2 * 2 * 20 + 1], address[16], crc[16];
+	char stamp[32], version[256], bytes_text[2 * MOST_SERIAL_CELLS + 1], address[16], crc[16];
 	std::time_t now = std::time(nullptr);
 	std::strftime(stamp, sizeof stamp, "%Y-%m-%dT%H:%M:%SZ", std::gmtime(&now));
 	version_text(version, sizeof version);
-	uint8_t bytes[2 * 20];
-	uint32_t n = encode_serial(&opts->serial, s->number, bytes);
-	for (uint32_t i = 0; i < n; i++)
-		std::snprintf(bytes_text + 2 * i, 3, "%02X", bytes[i]);
-	bytes_text[2 * n] = '\0';
+	serial_cells cells = serial_write(&opts->serial, s->number);
+	for (uint32_t i = cells.first; i < cells.span; i++)
+		std::snprintf(bytes_text + 2 * (i - cells.first), 3, "%02X", cells.bytes[i]);
+	bytes_text[2 * (cells.span - cells.first)] = '\0';
 	std::snprintf(address, sizeof address, "%" PRIX32, opts->serial.address);
 	std::snprintf(crc, sizeof crc, "%08" PRIX32, image_crc32(img, plan_covered(&opts->plan)));
 	report r;

@@ -4,31 +4,26 @@
 
 #include "image/image_compare.h"
 #include "image/image_map.h"
-#include "modes/board.h"
+#include "modes/patch_checks.h"
 #include "modes/info_report.h"
-#include "modes/lay_out.h"
+#include "modes/program_image.h"
 #include "modes/modes.h"
 #include "modes/read_back.h"
 #include "modes/serial_log.h"
 #include "platform/files.h"
 #include "report/diag.h"
-#include "report/memory.h"
-
-// Differing cells named one a line; the rest are counted.
-constexpr uint32_t NAMED_DIFFERENCES = 10;
+#include "platform/memory.h"
 
 static void report_differences(const cell_difference *diffs, uint32_t count)
 {
 	for (uint32_t i = 0; i < count && i < NAMED_DIFFERENCES; i++) {
 		char held[24], expected[24];
 		describe_cell(held, sizeof held, diffs[i].held);
-		describe_cell(expected, sizeof expected, diffs[i].expected, diffs[i].or_byte);
+		describe_cell(expected, sizeof expected, diffs[i].expected, diffs[i].or_byte,
+			      diffs[i].erased);
 		diag_error("Cell %u holds %s, expected %s", unsigned(diffs[i].cell), held, expected);
 	}
-	if (count == NAMED_DIFFERENCES + 1)
-		diag_error("1 more cell differs");
-	else if (count > NAMED_DIFFERENCES)
-		diag_error("%u more cells differ", unsigned(count - NAMED_DIFFERENCES));
+	report_more_differences(count);
 }
 
 // Lays out the program into layout, its files opened, read and closed, as
@@ -38,7 +33,7 @@ static int build_layout(const run_options *opts, image *layout, image_layout *l)
 	FILE *expert, *program;
 	if (open_inputs(opts, &expert, &program) != 0)
 		return 1;
-	int failed = lay_out(opts, expert, program, layout, 1, l) ||
+	int failed = lay_out_program(opts, expert, program, layout, 1, l) ||
 		     (has_patches(opts) && check_patches(opts, layout, l));
 	close_input(expert);
 	close_input(program);
@@ -65,7 +60,7 @@ static uint32_t compare(const run_options *opts, read_back *b, int form, cell_di
 	// A read-out saved as text leaves out the records of erased cells: with
 	// a fill byte given, a missing cell holds it.
 	compare_request q = {&opts->plan, form != FORM_RAW && opts->fill_byte != NO_FILL};
-	return image_compare(b->layout, b->img, &q, diffs, NAMED_DIFFERENCES, differing);
+	return image_compare(b->other, b->img, &q, diffs, NAMED_DIFFERENCES, differing);
 }
 
 // With --serial-log, the number that the board holds must be in the log,
@@ -86,16 +81,17 @@ static int verify(const run_options *opts, read_back *b)
 	int form;
 	uint32_t raw_length;
 	image_layout l;
-	if (build_layout(opts, b->layout, &l) != 0 || read_image(opts, b, &form, &raw_length) != 0)
+	if (build_layout(opts, b->other, &l) != 0 ||
+	    read_image(opts, opts->image_file, b->img, &form, &raw_length) != 0)
 		return 1;
 	uint64_t number = 0;
 	board_finding serial = {BOARD_OK, 0, 0, 0, 0};
 	if (opts->has_serial && (serial = serial_of(opts, b, &l, &number)).kind == BOARD_OK &&
 	    check_serial_fits(opts, number) != 0)
 		return 1;
-	apply_board_data(b->layout, &l, opts->patches, opts->patch_count,
+	apply_board_data(b->other, &l, opts->patches, opts->patch_count,
 			 opts->has_serial && serial.kind == BOARD_OK ? &opts->serial : nullptr, number);
-	uint32_t blocks = (b->img->size + MAP_BLOCK_CELLS - 1) / MAP_BLOCK_CELLS;
+	uint32_t blocks = map_blocks_of(b->img->size);
 	uint8_t *differing = static_cast<uint8_t *>(run_realloc(nullptr, blocks));
 	if (differing == nullptr) {
 		diag_error("Out of memory");
@@ -123,5 +119,5 @@ static int verify(const run_options *opts, read_back *b)
 
 int run_verify(const run_options *opts)
 {
-	return run_read_back(opts, 1, verify);
+	return run_read_back(opts, OTHER_LAYOUT, verify);
 }

@@ -1,7 +1,7 @@
 // What differs between the platforms, for POSIX systems.
 #include "platform/platform.h"
 
-#include "report/memory.h"
+#include "platform/memory.h"
 
 #include <cerrno>
 #include <cstdint>

@@ -2,7 +2,7 @@
 // go through the wide-character API and are UTF-8 inside the program.
 #include "platform/platform.h"
 
-#include "report/memory.h"
+#include "platform/memory.h"
 
 #include <cerrno>
 #include <cstdio>

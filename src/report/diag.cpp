@@ -1,6 +1,6 @@
 // The error sink: writes every "ERROR: " line of a run and keeps them for a report.
 #include "report/diag.h"
-#include "report/memory.h"
+#include "platform/memory.h"
 
 #include <climits>
 #include <cstdarg>

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "report/memory.h"
+#include "platform/memory.h"
 
 void text_append(text_buffer *t, const char *s, size_t n)
 {

@@ -14,10 +14,10 @@
 #include <string>
 #include <vector>
 
-#include "forms/hex_read.h"
-#include "forms/hex_write.h"
-#include "forms/srec_read.h"
-#include "forms/srec_write.h"
+#include "forms/hex_reader.h"
+#include "forms/hex_writer.h"
+#include "forms/srec_reader.h"
+#include "forms/srec_writer.h"
 #include "image/image.h"
 
 static const uint32_t SIZES[] = {IMAGE_CELLS, 4096, 256, 1, 0, 65533, 65280, 17};

@@ -23,8 +23,8 @@
 
 #include "cli/arg_values.h"
 #include "cli/driver.h"
-#include "forms/hex_read.h"
-#include "forms/srec_read.h"
+#include "forms/hex_reader.h"
+#include "forms/srec_reader.h"
 #include "image/crc32.h"
 #include "image/header.h"
 #include "image/image.h"
@@ -49,7 +49,7 @@ static void write_file(const std::string &path, const std::string &content)
 	std::fclose(f);
 }
 
-static std::string read_file(const std::string &path, bool *exists)
+static std::string read_input_file(const std::string &path, bool *exists)
 {
 	std::string content;
 	FILE *f = std::fopen(path.c_str(), "rb");
@@ -166,7 +166,7 @@ static void check_raw_binary(const std::vector<std::string> &args, const std::st
 	bool exists;
 	image *img = image_alloc(uint32_t(size), ERASED_BYTE);
 	uint64_t highest;
-	check(load_text(read_file(hex_args.back(), &exists), img, 1, &highest) == READ_OK,
+	check(load_text(read_input_file(hex_args.back(), &exists), img, 1, &highest) == READ_OK,
 	      "the Intel HEX output of a raw binary's run does not load");
 	for (uint32_t i = 0; i < raw.size(); i++) {
 		int cell = image_holds(img, i) ? img->bytes[i] : fill;
@@ -181,7 +181,7 @@ static std::vector<int> bytes_of(const std::string &path)
 	image *img = image_alloc(IMAGE_CELLS, ERASED_BYTE);
 	bool exists;
 	uint64_t highest;
-	load_text(read_file(path, &exists), img, 0, &highest);
+	load_text(read_input_file(path, &exists), img, 0, &highest);
 	std::vector<int> bytes;
 	for (uint32_t i = 0; i <= highest; i++)
 		bytes.push_back(image_cell(img, i));
@@ -205,7 +205,7 @@ static void check_srec_input(std::vector<std::string> args, const std::string &w
 	args.back() = folder + "/out.s19.bin";
 	bool exists;
 	check(run(args) == 0, "the run fails with the program as S-records");
-	check(read_file(args.back(), &exists) == written,
+	check(read_input_file(args.back(), &exists) == written,
 	      "the program as S-records gives another image");
 }
 
@@ -268,7 +268,7 @@ static std::string binary_crc32(const std::vector<std::string> &args)
 	raw.back() = folder + "/out.crc.bin";
 	check(run(raw) == 0, "the run fails with --binary");
 	bool exists;
-	std::string bytes = read_file(raw.back(), &exists);
+	std::string bytes = read_input_file(raw.back(), &exists);
 	char text[16];
 	std::snprintf(text, sizeof text, "%08X",
 		      unsigned(crc32_update(0, reinterpret_cast<const unsigned char *>(bytes.data()),
@@ -352,9 +352,9 @@ static void check_extract(const std::vector<std::string> &args)
 	check(at != std::string::npos, "--extract prints no command");
 	std::string line = text.substr(at + 9, text.find('\n', at) - at - 9);
 	bool exists;
-	std::string before = read_file(image, &exists);
+	std::string before = read_input_file(image, &exists);
 	check(run(shell_words(line)) == 0, "the command that --extract prints fails");
-	check(read_file(image, &exists) == before, "the command that --extract prints writes "
+	check(read_input_file(image, &exists) == before, "the command that --extract prints writes "
 						   "another image");
 }
 
@@ -472,7 +472,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 	int status = run(args);
 
 	bool exists;
-	std::string written = read_file(output, &exists);
+	std::string written = read_input_file(output, &exists);
 	check(status == 0 || status == 1, "exit status is neither 0 nor 1");
 	if (status != 0)
 		check(written.empty(), "a failed run left output behind");

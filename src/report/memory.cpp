@@ -1,9 +1,0 @@
-// Memory for a run: every allocation that can fail goes through one function.
-#include "report/memory.h"
-
-#include <cstdlib>
-
-void *run_realloc(void *block, size_t size)
-{
-	return std::realloc(block, size);
-}
