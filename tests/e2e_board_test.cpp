@@ -1,6 +1,9 @@
 // End-to-end rows of per-board data: fixed bytes, serial numbers, the counter and the log.
 #include "e2e_rows.h"
 
+#include <sys/socket.h>
+#include <sys/un.h>
+
 namespace {
 
 const e2e_case BOARD_ROWS[] = {
@@ -144,6 +147,10 @@ const e2e_case BOARD_ROWS[] = {
 	 .args = {"--serial=2:dec:4", "--serial-counter=/dev/null", "in.hex", "out.hex"}, .status = 1,
 	 .err = "ERROR: Counter file '/dev/null' does not hold one decimal number\n", .out = "",
 	 .flags = LINUX_ONLY},
+	{.name = "a log that cannot take its line leaves the image empty",
+	 .files = {{"in.hex", SERIAL_PROGRAM}, {"l", std::string(4000, 'x')}},
+	 .args = {"--serial=2:dec:4", "--serial-number=8", "--serial-log=l", "in.hex", "out.hex"}, .status = 1,
+	 .err = "ERROR: Can't write 'l'\n", .out = "", .flags = RUN_FILE_SIZE_LIMIT},
 	{.name = "log line cut off at the file size limit",
 	 .files = {{"in.hex", SERIAL_PROGRAM}, {"out.hex", std::string(4000, 'x')}},
 	 .args = {"--serial=2:dec:4", "--serial-number=8", "--serial-log=out.hex", "in.hex", "image.hex"},
@@ -298,6 +305,7 @@ TEST(serial_counter, a_failed_flush_ends_the_run_before_the_image)
 	const struct { const char *fault, *err, *counter; } cases[] = {
 		{"TARNWICK_FAIL_FSYNC=1", "ERROR: Can't write 'c'\n", "41\n"},
 		{"TARNWICK_FAIL_FSYNC=2", "ERROR: Can't write 'c'\nERROR: Serial number 41 was taken and not used\n", "42\n"},
+		{"TARNWICK_FAIL_FOLDER=1", "ERROR: Can't write 'c'\nERROR: Serial number 41 was taken and not used\n", "42\n"},
 	};
 	for (const auto &c : cases) {
 		scratch_dir dir;
@@ -330,6 +338,37 @@ TEST(serial_log, two_runs_at_once_never_write_one_number_twice)
 		first.join();
 		EXPECT_EQ(1, (ra.status == 0) + (rb.status == 0)) << ra.err << rb.err;
 	}
+}
+
+// A log that is a local socket is refused at once while no program
+// listens on it, and written when one does.
+TEST(serial_log, a_socket_is_written_when_a_program_listens)
+{
+	if (windows_binary())
+		GTEST_SKIP() << "Windows has no local sockets among its files";
+	scratch_dir dir;
+	dir.write("in.hex", SERIAL_PROGRAM);
+	const std::vector<std::string> args = {"--serial=2:dec:4", "--serial-number=5", "--serial-log=sock", "in.hex",
+					       "out.hex"};
+	sockaddr_un address = {};
+	address.sun_family = AF_UNIX;
+	std::snprintf(address.sun_path, sizeof address.sun_path, "%s", dir.path("sock").c_str());
+	int listener = socket(AF_UNIX, SOCK_STREAM, 0);
+	ASSERT_EQ(0, bind(listener, reinterpret_cast<sockaddr *>(&address), sizeof address));
+	EXPECT_EQ(BANNER + "ERROR: Log 'sock' has no reader\n", dir.run(args).err);
+	ASSERT_EQ(0, listen(listener, 1));
+	std::string line;
+	std::thread reader([&] {
+		int fd = accept(listener, nullptr, nullptr);
+		for (char ch; read(fd, &ch, 1) == 1;)
+			line += ch;
+		close(fd);
+	});
+	EXPECT_EQ(0, dir.run(args).status);
+	shutdown(listener, SHUT_RDWR); // a run that never connected leaves accept waiting
+	reader.join();
+	close(listener);
+	EXPECT_NE(std::string::npos, line.find("\"serial\":5,")) << line;
 }
 
 // A log of more than 128 KiB is read to its end, and the line for a name of

@@ -108,6 +108,11 @@ const e2e_case EXTRACT_ROWS[] = {
 	 .args = {"--extract", "e.hex", "p%1.hex"},
 	 .std_out = HEX_REPORT + crc32_is("7AB31BAA") + "command: tarnwick p%1.hex e.hex\n",
 	 .windows_out = HEX_REPORT + crc32_is("7AB31BAA") + "command: tarnwick p%1.hex e.hex\nnote: the command is not for cmd.exe\n"},
+	{.name = "extract into a name that PowerShell reads as a quote", .files = {{"e.hex", IMAGE}},
+	 .args = {"--extract", "e.hex", "p\u201Cq.hex"},
+	 .std_out = HEX_REPORT + crc32_is("7AB31BAA") + "command: tarnwick 'p\u201Cq.hex' e.hex\n",
+	 .windows_out = HEX_REPORT + crc32_is("7AB31BAA") +
+			"command: tarnwick \"p\u201Cq.hex\" e.hex\nnote: the command is not for PowerShell\n"},
 	{.name = "two modes", .args = {"--info", "--extract", "e.hex"}, .status = 1,
 	 .err = "ERROR: Options --info and --extract cannot be given together\n"},
 };

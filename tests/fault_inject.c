@@ -2,6 +2,8 @@
 #define _GNU_SOURCE
 #include <dlfcn.h>
 #include <errno.h>
+#include <fcntl.h>
+#include <stdarg.h>
 #include <signal.h>
 #include <stdlib.h>
 #include <string.h>
@@ -9,6 +11,7 @@
 
 /* What the environment asks for:
  * TARNWICK_FAIL_FSYNC=k      the k-th call of fsync fails with EIO;
+ * TARNWICK_FAIL_FOLDER=1     opening a folder fails with EIO;
  * TARNWICK_KILL_AT_RENAME=1  a rename of a file whose name ends in ".new"
  *                            kills the process first, as a power failure
  *                            would stop it. */
@@ -29,6 +32,22 @@ int fsync(int fd)
 		return -1;
 	}
 	return real(fd);
+}
+
+int open(const char *name, int flags, ...)
+{
+	static int (*real)(const char *, int, ...);
+	if (real == NULL)
+		*(void **)&real = dlsym(RTLD_NEXT, "open");
+	if ((flags & O_DIRECTORY) && setting("TARNWICK_FAIL_FOLDER")) {
+		errno = EIO;
+		return -1;
+	}
+	va_list args;
+	va_start(args, flags);
+	int mode = va_arg(args, int);
+	va_end(args);
+	return real(name, flags, mode);
 }
 
 int rename(const char *from, const char *to)

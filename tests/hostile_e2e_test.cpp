@@ -89,6 +89,7 @@ void counter_and_fifo(const scratch_dir &dir)
 	dir.write("c", "41\n");
 	link(dir.path("c").c_str(), dir.path("cB").c_str());
 	mkfifo(dir.path("fifo").c_str(), 0644);
+	symlink("l", dir.path("c.lock").c_str());
 }
 
 struct hostile_case {
@@ -144,6 +145,9 @@ const hostile_case CASES[] = {
 	 0, "ERROR: Counter file 'cB' has 2 names: give a file with one\n", "c", "41\n"},
 	{"log that is a FIFO without a reader", counter_and_fifo, {"--serial=2:dec:4", "--serial-counter=c",
 	 "--serial-log=fifo", "in.hex", "out.hex"}, LINUX_ONLY, "ERROR: Log 'fifo' has no reader\n", "c", "41\n"},
+	{"lock file that is a link to the log", counter_and_fifo, {"--serial=2:dec:4", "--serial-counter=c",
+	 "--serial-log=l", "in.hex", "out.hex"}, LINUX_ONLY, "ERROR: Output files 'l' and 'c.lock' are one file\n",
+	 "l", "<absent>"},
 };
 
 class hostile_test : public testing::TestWithParam<hostile_case> {};

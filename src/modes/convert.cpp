@@ -5,6 +5,7 @@
 #include "modes/modes.h"
 #include "modes/serial_number.h"
 #include "platform/files.h"
+#include "platform/platform.h"
 #include "report/diag.h"
 
 // The files of a conversion: expert-mode data (with -e), program, image.
@@ -69,6 +70,34 @@ static int prepare(const run_options *opts, const convert_files *f, image *img, 
 	return 0;
 }
 
+// With a log, an image that is a regular file is written beside it and put
+// in its place only behind its line in the log, so that a run that stops
+// between the two leaves no image whose number the log lacks: returns 1
+// with o prepared for that, else 0 (the image is written in place, its line
+// behind it).
+static int stage_image(const run_options *opts, staged_output *o)
+{
+	*o = staged_output{opts->image_file, FORMS[opts->image_form].open_mode[1] == 'b', nullptr,
+			   0, nullptr, nullptr};
+	if (opts->serial_log == nullptr || stage_outputs(o, 1, nullptr) != 0)
+		return 0;
+	if (o->kind == OUTPUT_BESIDE)
+		return 1;
+	finish_staged(o, 1, 1);
+	return 0;
+}
+
+// Writes the staged image, adds its line to the log, and puts it in place.
+static int write_staged(const run_options *opts, staged_output *o, const image *img,
+			serial_run *s)
+{
+	FILE *out = open_staged(o);
+	int status = out == nullptr ? 1 : close_staged(o, write_image(opts, out, img));
+	if (status == 0)
+		status = log_serial(opts, s, img, FORMS[opts->image_form].name);
+	return finish_staged(o, 1, status);
+}
+
 int run_convert(const run_options *opts)
 {
 	convert_files f;
@@ -76,16 +105,25 @@ int run_convert(const run_options *opts)
 		return 1;
 	image *img = plan_image(&opts->plan);
 	serial_run s = {};
-	int status = 1, prepared = 1;
+	int prepared = 1;
 	if (img == nullptr)
 		diag_error("Out of memory");
-	else if ((prepared = prepare(opts, &f, img, &s)) == 0)
-		status = write_image(opts, f.image, img);
+	else
+		prepared = prepare(opts, &f, img, &s);
 	close_input(f.expert);
 	close_input(f.program);
+	staged_output o;
+	int staged = prepared == 0 && stage_image(opts, &o);
+	int status = prepared != 0 ? 1 : staged ? 0 : write_image(opts, f.image, img);
+	// The image is left empty after a failure, and while a staged one is
+	// written.
 	status = close_reported(f.image, opts->image_file, status);
+	if (staged)
+		status = status == 0 ? write_staged(opts, &o, img, &s) : finish_staged(&o, 1, status);
+	else if (prepared == 0 && status == 0 && opts->serial_log != nullptr)
+		status = log_serial(opts, &s, img, FORMS[opts->image_form].name);
 	if (prepared == 0 && opts->has_serial)
-		status = finish_serial(opts, &s, img, FORMS[opts->image_form].name, status);
+		status = end_serial(opts, &s, status);
 	image_free(img);
 	return status;
 }

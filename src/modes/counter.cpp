@@ -65,12 +65,14 @@ static int take_lock(counter_lock *c)
 	}
 	c->lock = lock_file(lock_name, c->target);
 	std::free(lock_name);
-	int failed = c->lock == -1;
-	if (failed)
+	int left = c->lock == -1 ? REMOVED : remove_regular_file(c->new_name);
+	if (c->lock == -1)
 		diag_error("Can't lock '%s%s'", c->name, SUFFIX_LOCK);
-	else if ((failed = remove_regular_file(c->new_name)) != 0)
+	else if (left == NOT_REGULAR)
 		diag_error("File '%s%s' is not a regular file: remove it", c->name, SUFFIX_NEW);
-	return failed;
+	else if (left == NOT_REMOVED)
+		diag_error("Can't remove '%s%s'", c->name, SUFFIX_NEW);
+	return c->lock == -1 || left != REMOVED;
 }
 
 int lock_counter(const char *name, counter_lock *c)

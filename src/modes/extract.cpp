@@ -189,8 +189,8 @@ static int write_part(staged_output *o, const image *img, uint32_t first, uint32
 // place) and no new file stays behind.
 static int write_parts(const run_options *opts, const image_layout *l, const image *img)
 {
-	staged_output outputs[2] = {{opts->program_file, nullptr, 0, nullptr, nullptr},
-				    {opts->expert_file, nullptr, 0, nullptr, nullptr}};
+	staged_output outputs[2] = {{opts->program_file, 0, nullptr, 0, nullptr, nullptr},
+				    {opts->expert_file, 0, nullptr, 0, nullptr, nullptr}};
 	const uint32_t first[2] = {l->program_first, l->expert_first};
 	const uint32_t end[2] = {l->program_end, l->program_first};
 	int n = opts->expert_file != nullptr ? 2 : 1;

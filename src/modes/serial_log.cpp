@@ -188,7 +188,7 @@ int append_log_line(serial_log *log, const char *line, size_t n)
 	char *whole = static_cast<char *>(run_realloc(nullptr, n + 1));
 	int64_t size = -1;
 	if (log->readable && std::fseek(log->stream, 0, SEEK_END) == 0)
-		size = std::ftell(log->stream);
+		size = stream_size(log->stream);
 	int failed = whole == nullptr;
 	if (!failed) {
 		whole[0] = '\n';

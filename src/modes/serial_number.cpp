@@ -37,7 +37,10 @@ static int name_roles(const run_options *opts, role_files *f)
 	for (int k = 0; k < 2 && opts->serial_counter != nullptr; k++) {
 		f->names[ROLE_LOCK + k] = f->side_names[k] =
 			counter_side_name(opts->serial_counter, suffix[k]);
-		f->targets[ROLE_LOCK + k] = counter_side_name(f->targets[ROLE_COUNTER], suffix[k]);
+		// A lock file or new file may be a link too.
+		char *side = counter_side_name(f->targets[ROLE_COUNTER], suffix[k]);
+		f->targets[ROLE_LOCK + k] = side != nullptr ? output_target(side) : nullptr;
+		std::free(side);
 		if (f->side_names[k] == nullptr || f->targets[ROLE_LOCK + k] == nullptr)
 			return 1;
 	}
@@ -135,26 +138,25 @@ static char *log_line(const run_options *opts, const serial_run *s, const image 
 	return report_end_in_memory(&r, length);
 }
 
-int finish_serial(const run_options *opts, serial_run *s, const image *img, const char *form_name,
-		  int status)
+int log_serial(const run_options *opts, serial_run *s, const image *img, const char *form_name)
+{
+	size_t length;
+	char *line = log_line(opts, s, img, form_name, &length);
+	int failed = line == nullptr || append_log_line(&s->log, line, length) != 0;
+	if (line == nullptr)
+		diag_error("Out of memory");
+	std::free(line);
+	return failed;
+}
+
+int end_serial(const run_options *opts, serial_run *s, int status)
 {
 	if (status != 0 && s->taken)
 		diag_error("Serial number %" PRIu64 " was taken and not used", s->number);
-	if (s->log.stream == nullptr)
-		return status;
-	int failed = 0;
-	if (status == 0) {
-		size_t length;
-		char *line = log_line(opts, s, img, form_name, &length);
-		failed = line == nullptr || append_log_line(&s->log, line, length) != 0;
-		if (line == nullptr)
-			diag_error("Out of memory");
-		std::free(line);
-	}
 	// Closing the log lets go of its lock, once the line is on the disk.
-	if (close_serial_log(&s->log) != 0 && status == 0 && !failed) {
+	if (s->log.stream != nullptr && close_serial_log(&s->log) != 0 && status == 0) {
 		diag_error("Can't write '%s'", opts->serial_log);
-		failed = 1;
+		return 1;
 	}
-	return failed ? 1 : status;
+	return status;
 }

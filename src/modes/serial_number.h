@@ -36,14 +36,16 @@ int refuse_serial_files(const run_options *opts, FILE *program, FILE *expert);
 // not used.
 int get_serial_number(const run_options *opts, serial_run *s);
 
-// Ends a run that got a serial number, with the status of writing the
-// image: after a failure, a number taken from the counter is reported as
-// taken and not used; else one line goes to the log (when there is one):
-// the time, the number, its bytes and address, the names of program and
-// image, the form (form_name), the chip's CRC-32 and the version, as JSON.
-// Closes the log. Returns status, or 1 after reporting a log that could
-// not be written.
-int finish_serial(const run_options *opts, serial_run *s, const image *img, const char *form_name,
-		  int status);
+// Adds the line of an image written with the serial number to the log,
+// which must be open: the time, the number, its bytes and address, the
+// names of program and image, the form (form_name), the chip's CRC-32 (of
+// img) and the version, as JSON. Returns 0, or 1 after reporting.
+int log_serial(const run_options *opts, serial_run *s, const image *img, const char *form_name);
+
+// Ends a run that got a serial number, with its status: after a failure, a
+// number taken from the counter is reported as taken and not used. Closes
+// the log, which lets go of its lock. Returns status, or 1 after reporting
+// a log that could not be closed.
+int end_serial(const run_options *opts, serial_run *s, int status);
 
 #endif

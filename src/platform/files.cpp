@@ -94,8 +94,8 @@ int stage_outputs(staged_output *outputs, int n, FILE *input)
 FILE *open_staged(staged_output *o)
 {
 	if (o->kind != OUTPUT_BESIDE)
-		return o->stream = open_reported(o->name, "wt");
-	if ((o->stream = create_beside(o->target, &o->temp)) == nullptr)
+		return o->stream = open_reported(o->name, o->binary ? "wb" : "wt");
+	if ((o->stream = create_beside(o->target, &o->temp, o->binary)) == nullptr)
 		diag_error("Can't open '%s'", o->name);
 	return o->stream;
 }

@@ -24,11 +24,12 @@ int close_reported(FILE *out, const char *name, int status);
 void close_input(FILE *stream);
 
 // An output that is put in place only once every output of the run is
-// complete: its name as given, the file that writing it reaches, how that
-// is written (OUTPUT_), and while it is written, its stream and the name of
-// the new file beside it.
+// complete: its name as given, whether it is written in binary mode, the
+// file that writing it reaches, how that is written (OUTPUT_), and while it
+// is written, its stream and the name of the new file beside it.
 struct staged_output {
 	const char *name;
+	int binary;
 	char *target;
 	int kind;
 	char *temp;

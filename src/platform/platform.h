@@ -60,9 +60,10 @@ int output_kind(const char *target);
 
 // Makes a new file of a unique name in the folder of target, with the
 // permission bits (and, where the user may give it, the group) of target
-// when it exists, and opens it for writing in text mode; *temp is its name,
-// which the caller frees. Null on failure.
-FILE *create_beside(const char *target, char **temp);
+// when it exists, and opens it for writing, in binary mode with binary,
+// else in text mode; *temp is its name, which the caller frees. Null on
+// failure.
+FILE *create_beside(const char *target, char **temp, int binary);
 
 // Makes the file name, which must not exist yet (not even as a link), and
 // opens it for writing in text mode, with the permission bits (and, where
@@ -82,9 +83,12 @@ enum { REPLACE_DONE = 0, REPLACE_NOT_DONE = 1, REPLACE_NOT_FLUSHED = 2 };
 // most. Returns a REPLACE_ result.
 int replace_file(const char *temp, const char *target);
 
-// Removes name when it is a regular file. Returns 0 when no file of that
-// name is left, 1 when one is there that is no regular file (a link, a
-// folder, a device) or that could not be removed.
+// Results of remove_regular_file: no file of that name is left; one is
+// there that is no regular file (a link, a folder, a device); or a regular
+// file is there that could not be removed.
+enum { REMOVED = 0, NOT_REGULAR = 1, NOT_REMOVED = 2 };
+
+// Removes name when it is a regular file. Returns a result above.
 int remove_regular_file(const char *name);
 
 // The number of names (hard links) of the file that name reaches, its
@@ -96,9 +100,10 @@ unsigned long file_names(const char *name);
 int can_read_file(const char *name);
 
 // How open_append opened a file: for reading and appending (a regular
-// file, made when missing), for appending alone (a device, or a pipe or
-// socket that has a reader), or not at all: a pipe or socket without a
-// reader, which would hold the run up, or a file that cannot be opened.
+// file, made when missing), for appending alone (a device, or a pipe or a
+// local socket that has a reader, the socket connected to), or not at all:
+// a pipe or socket without a reader, which would hold the run up, or a
+// file that cannot be opened.
 enum { APPEND_READABLE = 0, APPEND_WRITE_ONLY = 1, APPEND_NO_READER = 2, APPEND_CANNOT_OPEN = 3 };
 
 // Opens name for appending, without waiting for a reader, as a binary
@@ -132,6 +137,10 @@ void unlock_file(intptr_t lock);
 // failure.
 int truncate_stream(FILE *stream, int64_t size);
 
+// The size of the regular file that stream has open, or -1 when it cannot
+// be told.
+int64_t stream_size(FILE *stream);
+
 // Flushes a stream that was written, and has the system put what it holds
 // for the file on the disk. Returns 0, or 1 when either fails.
 int sync_file(FILE *stream);
@@ -145,8 +154,9 @@ char *shell_word(const char *text);
 
 // Bits of the platform's shells that would change text even inside the
 // quotes that shell_word puts around it: SHELL_CMD for cmd.exe (a %), and
-// SHELL_POWERSHELL for PowerShell (a $ or a backquote). None on POSIX
-// systems, whose single quotes keep every character.
+// SHELL_POWERSHELL for PowerShell (a $, a backquote, or a typographic
+// double quote, which ends its quotes). None on POSIX systems, whose
+// single quotes keep every character.
 enum { SHELL_CMD = 1, SHELL_POWERSHELL = 2 };
 int shell_caveats(const char *text);
 

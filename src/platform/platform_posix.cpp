@@ -10,7 +10,10 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <initializer_list>
 #include <sys/mman.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -220,7 +223,7 @@ static FILE *take_after(int fd, const char *like)
 	return stream;
 }
 
-FILE *create_beside(const char *target, char **temp)
+FILE *create_beside(const char *target, char **temp, int)
 {
 	// A short name, whatever the length of the target's.
 	static const char NAME[] = ".tarnwick-XXXXXX";
@@ -260,7 +263,7 @@ int replace_file(const char *temp, const char *target)
 	char folder[PATH_MAX];
 	int fd = folder_of(target, folder) ? open(folder, O_RDONLY | O_DIRECTORY) : -1;
 	if (fd < 0)
-		return REPLACE_DONE;
+		return errno == EACCES ? REPLACE_DONE : REPLACE_NOT_FLUSHED;
 	int flushed = fsync(fd) == 0 || errno == EINVAL;
 	close(fd);
 	return flushed ? REPLACE_DONE : REPLACE_NOT_FLUSHED;
@@ -275,8 +278,10 @@ int remove_regular_file(const char *name)
 {
 	struct stat st;
 	if (lstat(name, &st) != 0)
-		return errno == ENOENT ? 0 : 1;
-	return S_ISREG(st.st_mode) && unlink(name) == 0 ? 0 : 1;
+		return errno == ENOENT ? REMOVED : NOT_REMOVED;
+	if (!S_ISREG(st.st_mode))
+		return NOT_REGULAR;
+	return unlink(name) == 0 ? REMOVED : NOT_REMOVED;
 }
 
 unsigned long file_names(const char *name)
@@ -291,17 +296,43 @@ int can_read_file(const char *name)
 	return stat(name, &st) == 0 && !S_ISDIR(st.st_mode) && access(name, R_OK) == 0 ? 1 : 0;
 }
 
+// Connects to the local socket name, as a stream or, where it takes no
+// stream, as datagrams. Returns the descriptor, or -1.
+static int connect_socket(const char *name)
+{
+	struct sockaddr_un address = {};
+	address.sun_family = AF_UNIX;
+	if (std::strlen(name) >= sizeof address.sun_path)
+		return -1;
+	std::strcpy(address.sun_path, name);
+	for (int type : {SOCK_STREAM, SOCK_DGRAM}) {
+		int fd = socket(AF_UNIX, type, 0);
+		if (fd >= 0 && connect(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0)
+			return fd;
+		int error = errno;
+		if (fd >= 0)
+			close(fd);
+		errno = error;
+		if (error != EPROTOTYPE)
+			break;
+	}
+	return -1;
+}
+
 int open_append(const char *name, FILE **stream)
 {
 	*stream = nullptr;
 	// A device, a pipe or a socket is written alone, and a pipe or socket
-	// without a reader not at all: opened without waiting, it says ENXIO.
+	// without a reader not at all: a pipe opened without waiting says ENXIO,
+	// a socket that no one listens on refuses the connection.
 	struct stat st;
 	bool special = stat(name, &st) == 0 && !S_ISREG(st.st_mode);
-	int fd = open(name, special ? O_WRONLY | O_APPEND | O_NONBLOCK : O_RDWR | O_APPEND | O_CREAT,
-		      0666);
+	int fd = special && S_ISSOCK(st.st_mode) ? connect_socket(name)
+		 : open(name, special ? O_WRONLY | O_APPEND | O_NONBLOCK : O_RDWR | O_APPEND | O_CREAT,
+			0666);
 	if (fd < 0)
-		return special && errno == ENXIO ? APPEND_NO_READER : APPEND_CANNOT_OPEN;
+		return special && (errno == ENXIO || errno == ECONNREFUSED) ? APPEND_NO_READER
+									    : APPEND_CANNOT_OPEN;
 	if (special)
 		fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
 	*stream = fdopen(fd, special ? "ab" : "a+b");
@@ -414,6 +445,12 @@ void unlock_file(intptr_t lock)
 int truncate_stream(FILE *stream, int64_t size)
 {
 	return std::fflush(stream) != 0 || ftruncate(fileno(stream), off_t(size)) != 0 ? 1 : 0;
+}
+
+int64_t stream_size(FILE *stream)
+{
+	struct stat st;
+	return fstat(fileno(stream), &st) == 0 && S_ISREG(st.st_mode) ? int64_t(st.st_size) : -1;
 }
 
 int sync_file(FILE *stream)

@@ -304,7 +304,7 @@ static size_t folder_length(const char *path)
 	return n;
 }
 
-FILE *create_beside(const char *target, char **temp)
+FILE *create_beside(const char *target, char **temp, int binary)
 {
 	// A short name, whatever the length of the target's.
 	size_t n = folder_length(target);
@@ -315,11 +315,13 @@ FILE *create_beside(const char *target, char **temp)
 		std::snprintf(*temp, n + 40, "%.*s.tarnwick-%lu-%u", int(n), target,
 			      static_cast<unsigned long>(GetCurrentProcessId()), attempt);
 		wchar_t *wide = wide_of(*temp);
-		int fd = wide != nullptr ? _wopen(wide, _O_CREAT | _O_EXCL | _O_WRONLY | _O_TEXT,
+		int fd = wide != nullptr ? _wopen(wide,
+						  _O_CREAT | _O_EXCL | _O_WRONLY |
+							  (binary ? _O_BINARY : _O_TEXT),
 						  _S_IREAD | _S_IWRITE)
 					 : -1;
 		std::free(wide);
-		FILE *stream = fd >= 0 ? _fdopen(fd, "wt") : nullptr;
+		FILE *stream = fd >= 0 ? _fdopen(fd, binary ? "wb" : "wt") : nullptr;
 		if (stream != nullptr)
 			return stream;
 		if (fd >= 0) {
@@ -395,11 +397,11 @@ int remove_regular_file(const char *name)
 {
 	DWORD attributes = attributes_of(name);
 	if (attributes == INVALID_FILE_ATTRIBUTES)
-		return GetLastError() == ERROR_FILE_NOT_FOUND ? 0 : 1;
+		return GetLastError() == ERROR_FILE_NOT_FOUND ? REMOVED : NOT_REMOVED;
 	if (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT))
-		return 1;
+		return NOT_REGULAR;
 	remove_file(name);
-	return attributes_of(name) == INVALID_FILE_ATTRIBUTES ? 0 : 1;
+	return attributes_of(name) == INVALID_FILE_ATTRIBUTES ? REMOVED : NOT_REMOVED;
 }
 
 unsigned long file_names(const char *name)
@@ -456,10 +458,12 @@ static const char SHELL_SAFE[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrst
 
 int shell_caveats(const char *text)
 {
+	// PowerShell takes U+201C, U+201D and U+201E for double quotes.
 	int caveats = 0;
 	if (std::strchr(text, '%') != nullptr)
 		caveats |= SHELL_CMD;
-	if (std::strpbrk(text, "$`") != nullptr)
+	if (std::strpbrk(text, "$`") != nullptr || std::strstr(text, "\xE2\x80\x9C") != nullptr ||
+	    std::strstr(text, "\xE2\x80\x9D") != nullptr || std::strstr(text, "\xE2\x80\x9E") != nullptr)
 		caveats |= SHELL_POWERSHELL;
 	return caveats;
 }
@@ -517,6 +521,11 @@ void unlock_file(intptr_t lock)
 int truncate_stream(FILE *stream, int64_t size)
 {
 	return std::fflush(stream) != 0 || _chsize_s(_fileno(stream), size) != 0 ? 1 : 0;
+}
+
+int64_t stream_size(FILE *stream)
+{
+	return _filelengthi64(_fileno(stream));
 }
 
 int sync_file(FILE *stream)
