@@ -178,7 +178,7 @@ TEST_P(read_test, status_messages_and_cells)
 {
 	const read_case &c = GetParam();
 	scoped_image img;
-	read_window w = {img.get(), 0, 0, c.size, c.verify, 0, 0, "f"};
+	read_window w = {img.get(), 0, 0, c.size, c.verify, 0, 0, "f", 0};
 	read_result r;
 	testing::internal::CaptureStderr();
 	EXPECT_EQ(c.status, read_text(c.read, c.text, w, &r));
@@ -233,7 +233,7 @@ TEST(hex_read_byte, reads_exactly_the_digit_pairs)
 TEST(read_hex, base_resets_for_each_file)
 {
 	scoped_image img;
-	read_window w = {img.get(), 0, 0, IMAGE_CELLS, 1, 0, 0, "f"};
+	read_window w = {img.get(), 0, 0, IMAGE_CELLS, 1, 0, 0, "f", 0};
 	read_result r;
 	EXPECT_EQ(READ_OK, read_text(read_hex, ":01000000AA55\n:020000020100FB\n:01000000BB44\n", w, &r));
 	EXPECT_EQ(READ_OK, read_text(read_hex, ":01000100CC32\n", w, &r));
@@ -245,7 +245,7 @@ TEST(read_hex, base_resets_for_each_file)
 TEST(read_hex, read_error_is_reported_by_name)
 {
 	scoped_image img;
-	read_window w = {img.get(), 0, 0, IMAGE_CELLS, 1, 0, 0, "."};
+	read_window w = {img.get(), 0, 0, IMAGE_CELLS, 1, 0, 0, ".", 0};
 	read_result r;
 	FILE *dir = std::fopen(".", "r");
 	ASSERT_NE(nullptr, dir);

@@ -102,7 +102,7 @@ TEST(write_image, round_trip_gives_the_same_cells)
 		scoped_image read_back;
 		captured_output out;
 		(read == read_hex ? write_hex : write_srec)(out.stream(), &o);
-		read_window w = {read_back.get(), 0, 0, IMAGE_CELLS, 1, 0, 0, "f"};
+		read_window w = {read_back.get(), 0, 0, IMAGE_CELLS, 1, 0, 0, "f", 0};
 		read_result r;
 		ASSERT_EQ(READ_OK, read_text(read, out.text(), w, &r));
 		for (uint32_t i = 0; i < IMAGE_CELLS; i++)

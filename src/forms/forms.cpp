@@ -56,7 +56,7 @@ int read_input(FILE *stream, const read_window *w, int binary, read_result *r, i
 int probe_lowest_address(FILE *stream, int form, uint64_t *lowest)
 {
 	line_reader in;
-	read_window probe = {nullptr, 0, 0, 0, 0, 1, 0, ""};
+	read_window probe = {nullptr, 0, 0, 0, 0, 1, 0, "", 0};
 	read_result r;
 	if (!FORMS[form].records || std::fseek(stream, 0, SEEK_SET) != 0)
 		return 1;

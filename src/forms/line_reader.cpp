@@ -48,6 +48,24 @@ const char *line_reader_bytes(line_reader *reader, size_t *length)
 	return reader->buffer + reader->start;
 }
 
+int line_reader_skip(line_reader *reader, size_t n)
+{
+	return n > 0 && std::fseek(reader->stream, long(n), SEEK_CUR) != 0;
+}
+
+size_t line_reader_read(line_reader *reader, char *to, size_t most)
+{
+	size_t held = reader->end - reader->start, n = held < most ? held : most;
+	std::memcpy(to, reader->buffer + reader->start, n);
+	reader->start += n;
+	if (n > 0 || reader->at_end || reader->failed)
+		return n;
+	n = std::fread(to, 1, most, reader->stream);
+	reader->failed = std::ferror(reader->stream) != 0;
+	reader->at_end = n < most;
+	return reader->failed ? 0 : n;
+}
+
 size_t line_piece_end(const char *window, size_t length, const char *from)
 {
 	const char *end = window + length;

@@ -41,6 +41,16 @@ const char *line_reader_window(line_reader *reader, size_t *length);
 // and after a read error, as line_reader_window. For bytes without lines.
 const char *line_reader_bytes(line_reader *reader, size_t *length);
 
+// Skips the first n bytes of a stream of which nothing has been read yet.
+// Returns 0, or 1 when the stream cannot be positioned.
+int line_reader_skip(line_reader *reader, size_t n);
+
+// Copies up to most unread bytes into to: those that the reader holds, then
+// straight from the stream, without its buffer. Returns their number: 0 at
+// the end of the stream and after a read error, which sets
+// reader->failed. For bytes without lines, read into their place.
+size_t line_reader_read(line_reader *reader, char *to, size_t most);
+
 // Length of the piece at the start of a window of the given length, whose
 // record has begun before `from`: its line end is the first line feed or
 // run of carriage returns from `from` on (the piece holds no line feed

@@ -18,19 +18,28 @@ static int refuse_length(line_reader *in, const read_window *w, read_result *r, 
 
 int read_raw(line_reader *in, const read_window *w, read_result *r)
 {
-	const char *bytes;
 	size_t n;
-	uint64_t address = 0;
+	uint64_t address = w->preloaded;
 	read_result_init(r);
-	while ((bytes = line_reader_bytes(in, &n)) != nullptr) {
-		if (n > w->size - address)
-			return refuse_length(in, w, r, address);
+	if (address > 0) {
+		image_mark(w->img, w->cell, w->preloaded);
+		read_result_note(r, 0, address - 1);
+	}
+	if (line_reader_skip(in, w->preloaded) != 0)
+		in->failed = 1;
+	// The bytes go straight into their cells, not through the reader's
+	// buffer: a chip's read-out is megabytes.
+	while (address < w->size && !in->failed) {
 		uint32_t cell = w->cell + uint32_t(address);
-		std::memcpy(w->img->bytes + cell, bytes, n);
+		n = line_reader_read(in, reinterpret_cast<char *>(w->img->bytes) + cell,
+				     size_t(w->size - address));
+		if (n == 0)
+			break;
 		image_mark(w->img, cell, uint32_t(n));
 		read_result_note(r, address, address + n - 1);
 		address += n;
-		line_reader_advance(in, n);
 	}
+	if (address == w->size && line_reader_bytes(in, &n) != nullptr)
+		return refuse_length(in, w, r, address);
 	return read_end_status(in, w, READ_OK);
 }

@@ -36,6 +36,8 @@ struct read_window {
 	int measure;          // 1: a file without lines that is longer than the window is read
 			      // to its end, to tell its whole length
 	const char *name;
+	uint32_t preloaded;   // raw bytes: the first cells of the window already hold the file's
+			      // first bytes, which are not read again
 };
 
 // What a read found: the lowest and highest address of a byte that it read

@@ -10,16 +10,32 @@ chip_plan make_chip_plan(int64_t program_size, uint32_t chip_size, int fill)
 	return chip_plan{size, chip_size, fill, chip_byte};
 }
 
+// The cells of the plan's image.
+static uint32_t image_cells(const chip_plan *p)
+{
+	uint32_t cells = plan_chip_cells(p);
+	return cells > IMAGE_CELLS ? cells : IMAGE_CELLS;
+}
+
+// Beyond the cells that the image covers, and the first held ones, a cell
+// without a byte stands for an erased one.
+static image *stand_in_beyond(const chip_plan *p, image *img, uint32_t held)
+{
+	uint32_t covered = plan_covered(p), first = covered > held ? covered : held;
+	if (img != nullptr && first < img->size && p->chip_byte != ERASED_BYTE)
+		std::memset(img->bytes + first, ERASED_BYTE, img->size + SPARE_CELLS - first);
+	return img;
+}
+
 image *plan_image(const chip_plan *p)
 {
-	uint32_t cells = plan_chip_cells(p), size = cells > IMAGE_CELLS ? cells : IMAGE_CELLS;
-	image *img = image_alloc(size, p->chip_byte);
-	// Beyond the cells that the image covers, a cell without a byte stands
-	// for an erased one.
-	uint32_t covered = plan_covered(p);
-	if (img != nullptr && covered < size && p->chip_byte != ERASED_BYTE)
-		std::memset(img->bytes + covered, ERASED_BYTE, size + SPARE_CELLS - covered);
-	return img;
+	return stand_in_beyond(p, image_alloc(image_cells(p), p->chip_byte), 0);
+}
+
+image *plan_image_over_file(const chip_plan *p, FILE *stream, uint32_t *preloaded)
+{
+	image *img = image_alloc_over_file(image_cells(p), p->chip_byte, stream, preloaded);
+	return stand_in_beyond(p, img, *preloaded);
 }
 
 // Cells looked at together, without branches, so that the loops vectorise;

@@ -45,6 +45,11 @@ inline uint32_t plan_chip_cells(const chip_plan *p)
 // Null when out of memory.
 image *plan_image(const chip_plan *p);
 
+// The same for a raw read-out that stream has open: its first *preloaded
+// cells already hold the file's bytes (image_alloc_over_file), not yet
+// marked as held.
+image *plan_image_over_file(const chip_plan *p, FILE *stream, uint32_t *preloaded);
+
 // The first cell beyond the program memory, where no EEPROM size is known:
 // a chip read out whole holds FFh, its erased state, there. No cell is
 // beyond it when the chip's size is known.

@@ -19,14 +19,15 @@ static void set_bytes(void *first, int value, size_t count)
 		std::memset(p + done, value, count - done < CLEAR_PIECE ? count - done : CLEAR_PIECE);
 }
 
-image *image_alloc(uint32_t size, uint8_t empty)
+// The block of an image: its record and its held bits, and its bytes
+// behind them unless they are memory of their own.
+static image *alloc_block(uint32_t size, uint8_t empty, bool with_bytes)
 {
 	uint64_t cells = uint64_t(size) + SPARE_CELLS;
 	// One word more than the cells need, so that a mark of up to 64 cells
 	// may touch the word behind its last cell.
 	size_t words = size_t((cells + 63) / 64 + 1);
-	size_t bytes = size_t(cells);
-	size_t total = sizeof(image) + words * 8 + bytes;
+	size_t total = sizeof(image) + words * 8 + (with_bytes ? size_t(cells) : 0);
 	char *block = static_cast<char *>(run_realloc(nullptr, total));
 	if (block == nullptr)
 		return nullptr;
@@ -35,14 +36,50 @@ image *image_alloc(uint32_t size, uint8_t empty)
 	img->size = size;
 	img->empty = empty;
 	img->held = reinterpret_cast<uint64_t *>(block + sizeof(image));
-	img->bytes = reinterpret_cast<uint8_t *>(img->held + words);
+	img->bytes = with_bytes ? reinterpret_cast<uint8_t *>(img->held + words) : nullptr;
+	img->mapped = 0;
 	set_bytes(img->held, 0, words * 8);
-	set_bytes(img->bytes, empty, bytes);
+	return img;
+}
+
+image *image_alloc(uint32_t size, uint8_t empty)
+{
+	image *img = alloc_block(size, empty, true);
+	if (img != nullptr)
+		set_bytes(img->bytes, empty, size_t(size) + SPARE_CELLS);
+	return img;
+}
+
+// Files smaller than this are read as every other file is.
+constexpr size_t LEAST_MAPPED = 1024 * 1024;
+
+image *image_alloc_over_file(uint32_t size, uint8_t empty, FILE *stream, uint32_t *preloaded)
+{
+	*preloaded = 0;
+	size_t page = memory_page(), cells = size_t(size) + SPARE_CELLS;
+	int64_t file = stream_size(stream);
+	size_t length = size_t(file < int64_t(size) ? (file > 0 ? file : 0) : size) / page * page;
+	if (length < LEAST_MAPPED)
+		return image_alloc(size, empty);
+	image *img = alloc_block(size, empty, false);
+	size_t whole = (cells + page - 1) / page * page;
+	void *bytes = img != nullptr ? map_memory(whole) : nullptr;
+	if (bytes == nullptr) {
+		image_free(img);
+		return nullptr;
+	}
+	img->bytes = static_cast<uint8_t *>(bytes);
+	img->mapped = whole;
+	if (map_file_bytes(stream, bytes, length) == 0)
+		*preloaded = uint32_t(length);
+	set_bytes(img->bytes + *preloaded, empty, cells - *preloaded);
 	return img;
 }
 
 void image_free(image *img)
 {
+	if (img != nullptr && img->mapped != 0)
+		unmap_memory(img->bytes, img->mapped);
 	std::free(img);
 }
 

@@ -2,7 +2,9 @@
 #ifndef TARNWICK_IMAGE_H
 #define TARNWICK_IMAGE_H
 
+#include <cstddef>
 #include <cstdint>
+#include <cstdio>
 
 #include "image/header_cells.h"
 
@@ -35,12 +37,19 @@ struct image {
 	uint8_t empty;
 	uint8_t *bytes;
 	uint64_t *held;
+	size_t mapped; // bytes is memory of its own of that many bytes, or 0: it lies in the block
 };
 
 // Allocates an image of size cells and the spare ones, none of which holds
 // a byte, all holding empty in bytes; null when out of memory. Release it
 // with image_free.
 image *image_alloc(uint32_t size, uint8_t empty);
+
+// The same, but with the first *preloaded cells holding the bytes of the
+// regular file that stream has open, mapped from it where the platform can
+// (at most the cells, and the file's whole pages): *preloaded is their
+// number, 0 when none is. They are marked as holding no byte yet.
+image *image_alloc_over_file(uint32_t size, uint8_t empty, FILE *stream, uint32_t *preloaded);
 void image_free(image *img);
 
 inline bool image_holds(const image *img, uint32_t i)

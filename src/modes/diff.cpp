@@ -81,15 +81,20 @@ static int compare(const run_options *opts, read_back *b, const diff_side *sides
 
 static int diff(const run_options *opts, read_back *b)
 {
-	diff_side sides[2] = {{opts->image_file, b->img, 0, 0},
-			      {opts->second_image_file, b->other, 0, 0}};
-	for (diff_side &s : sides)
-		if (read_image(opts, s.name, s.img, &s.form, &s.raw_length) != 0)
+	diff_side sides[2] = {{opts->image_file, nullptr, 0, 0},
+			      {opts->second_image_file, nullptr, 0, 0}};
+	image **images[2] = {&b->img, &b->other};
+	for (int i = 0; i < 2; i++) {
+		int failed = read_image(opts, sides[i].name, images[i], &sides[i].form,
+					&sides[i].raw_length);
+		sides[i].img = *images[i];
+		if (failed)
 			return 1;
+	}
 	return compare(opts, b, sides);
 }
 
 int run_diff(const run_options *opts)
 {
-	return run_read_back(opts, OTHER_IMAGE, diff);
+	return run_read_back(opts, OTHER_NONE, diff);
 }

@@ -158,7 +158,7 @@ struct extract_state {
 static int take_apart(const run_options *opts, read_back *b, extract_state *x)
 {
 	uint32_t raw_length;
-	if (read_image(opts, opts->image_file, b->img, &x->form, &raw_length) != 0)
+	if (read_image(opts, opts->image_file, &b->img, &x->form, &raw_length) != 0)
 		return -1;
 	x->plan = chip_of(opts, raw_length);
 	x->request = info_request_of(opts, &x->plan, raw_length);

@@ -7,7 +7,7 @@ static int info(const run_options *opts, read_back *b)
 {
 	int form;
 	uint32_t raw_length;
-	if (read_image(opts, opts->image_file, b->img, &form, &raw_length) != 0)
+	if (read_image(opts, opts->image_file, &b->img, &form, &raw_length) != 0)
 		return 1;
 	info_request request = info_request_of(opts, &opts->plan, raw_length);
 	image_facts f;

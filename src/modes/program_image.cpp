@@ -24,7 +24,7 @@ int open_inputs(const run_options *opts, FILE **expert, FILE **program)
 static int read_part(const run_options *opts, FILE *stream, const char *name, image *img,
 		     uint32_t cell, uint32_t size, int line_feed, read_result *r)
 {
-	read_window w = {img, cell, 0, size, opts->verify_checksums, 0, 0, name};
+	read_window w = {img, cell, 0, size, opts->verify_checksums, 0, 0, name, 0};
 	int form;
 	return read_input_file(stream, &w, 0, line_feed ? MISFIT_MEMORY_LINE : MISFIT_MEMORY, r, &form) ==
 			       READ_OK

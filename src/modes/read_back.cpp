@@ -4,18 +4,17 @@
 #include "modes/info_report.h"
 #include "modes/input_file.h"
 #include "platform/files.h"
+#include "platform/platform.h"
 #include "report/diag.h"
 
 int run_read_back(const run_options *opts, int other, read_back_mode mode)
 {
 	// The layout holds the program, which the program memory holds.
-	read_back b = {{}, plan_image(&opts->plan),
-		       other == OTHER_LAYOUT  ? image_alloc(IMAGE_CELLS, opts->plan.chip_byte)
-		       : other == OTHER_IMAGE ? plan_image(&opts->plan)
-					      : nullptr};
+	read_back b = {{}, nullptr,
+		       other == OTHER_LAYOUT ? image_alloc(IMAGE_CELLS, opts->plan.chip_byte) : nullptr};
 	report_begin(&b.r, stdout, opts->json);
 	int status = 1;
-	if (b.img == nullptr || (other != OTHER_NONE && b.other == nullptr))
+	if (other == OTHER_LAYOUT && b.other == nullptr)
 		diag_error("Out of memory");
 	else
 		status = mode(opts, &b);
@@ -36,7 +35,7 @@ static read_window image_window(const run_options *opts, const char *name, image
 	uint64_t cells = plan_chip_cells(&opts->plan);
 	uint32_t size = uint32_t(room < cells ? room : cells);
 	return read_window{img, 0, first, size, opts->verify_checksums, 0,
-			   raw && opts->plan.chip_size != 0, name};
+			   raw && opts->plan.chip_size != 0, name, 0};
 }
 
 // Without -b, the image may lie anywhere: name where it begins.
@@ -50,13 +49,23 @@ static void name_origin(const run_options *opts, FILE *stream, int form)
 	report_findings(&found);
 }
 
-int read_image(const run_options *opts, const char *name, image *img, int *form,
+int read_image(const run_options *opts, const char *name, image **img, int *form,
 	       uint32_t *raw_length)
 {
 	FILE *stream = open_reported(name, "rb");
 	if (stream == nullptr)
 		return 1;
-	read_window w = image_window(opts, name, img);
+	bool raw = opts->image_form == FORM_RAW;
+	uint32_t preloaded = 0;
+	*img = raw && is_regular_file(stream) ? plan_image_over_file(&opts->plan, stream, &preloaded)
+					      : plan_image(&opts->plan);
+	if (*img == nullptr) {
+		diag_error("Out of memory");
+		close_input(stream);
+		return 1;
+	}
+	read_window w = image_window(opts, name, *img);
+	w.preloaded = preloaded;
 	read_result r;
 	int status = read_input_file(stream, &w, opts->image_form == FORM_RAW, MISFIT_IMAGE, &r, form);
 	if (status == READ_DOES_NOT_FIT)

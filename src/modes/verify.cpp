@@ -82,7 +82,7 @@ static int verify(const run_options *opts, read_back *b)
 	uint32_t raw_length;
 	image_layout l;
 	if (build_layout(opts, b->other, &l) != 0 ||
-	    read_image(opts, opts->image_file, b->img, &form, &raw_length) != 0)
+	    read_image(opts, opts->image_file, &b->img, &form, &raw_length) != 0)
 		return 1;
 	uint64_t number = 0;
 	board_finding serial = {BOARD_OK, 0, 0, 0, 0};

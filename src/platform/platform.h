@@ -165,6 +165,22 @@ int shell_caveats(const char *text);
 // megabytes then costs few page faults. Changes nothing else.
 void expect_whole_use(void *block, size_t size);
 
+// Memory of length bytes, whole pages of zeros that are backed only when
+// used, or null; and its release.
+void *map_memory(size_t length);
+void unmap_memory(void *block, size_t length);
+
+// The size of a page of memory, and of a file that map_file_bytes maps.
+size_t memory_page();
+
+// Puts the first length bytes of the regular file that stream has open (a
+// whole number of pages, at most the file's size) at `at`, the start of a
+// page of memory from map_memory, as private memory that the process may
+// change without changing the file, in place of what was there: a large
+// file is then read without copying. Returns 0, or 1 when the platform
+// cannot, the memory then holding zeros.
+int map_file_bytes(FILE *stream, void *at, size_t length);
+
 // Copies at most capacity - 2 characters of the executable's version text
 // and a NUL into buffer. Leaves buffer unchanged when no version text can
 // be had.

@@ -344,6 +344,33 @@ int open_append(const char *name, FILE **stream)
 	return special ? APPEND_WRITE_ONLY : APPEND_READABLE;
 }
 
+void *map_memory(size_t length)
+{
+	void *block = mmap(nullptr, length, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+	return block != MAP_FAILED ? block : nullptr;
+}
+
+void unmap_memory(void *block, size_t length)
+{
+	munmap(block, length);
+}
+
+size_t memory_page()
+{
+	return size_t(sysconf(_SC_PAGESIZE));
+}
+
+int map_file_bytes(FILE *stream, void *at, size_t length)
+{
+	void *mapped = mmap(at, length, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_FIXED,
+			    fileno(stream), 0);
+	if (mapped == at)
+		return 0;
+	// A failed fixed mapping may have taken the memory away: zeros again.
+	mmap(at, length, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED, -1, 0);
+	return 1;
+}
+
 void expect_whole_use(void *block, size_t size)
 {
 #ifdef MADV_HUGEPAGE

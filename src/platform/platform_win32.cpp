@@ -447,6 +447,29 @@ int lock_stream(FILE *stream)
 	return LockFileEx(handle_of(stream), LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &at) ? 0 : 1;
 }
 
+void *map_memory(size_t length)
+{
+	return VirtualAlloc(nullptr, length, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
+}
+
+void unmap_memory(void *block, size_t)
+{
+	VirtualFree(block, 0, MEM_RELEASE);
+}
+
+size_t memory_page()
+{
+	SYSTEM_INFO info;
+	GetSystemInfo(&info);
+	return info.dwPageSize;
+}
+
+int map_file_bytes(FILE *, void *, size_t)
+{
+	// A view of a file cannot take the place of memory already allocated.
+	return 1;
+}
+
 void expect_whole_use(void *, size_t)
 {
 	// Large pages need a privilege that a user's process does not have.

@@ -71,7 +71,7 @@ static void check_round_trip(const image *img, file_reader read, const read_resu
 	(read == read_srec ? write_srec : write_hex)(out, &o);
 	std::fclose(out);
 	image *reloaded = image_alloc(IMAGE_CELLS, EMPTY);
-	read_window w = {reloaded, 0, 0, IMAGE_CELLS, 1, 0, 0, "again"};
+	read_window w = {reloaded, 0, 0, IMAGE_CELLS, 1, 0, 0, "again", 0};
 	read_result again;
 	check(read_bytes(read, written, length, &w, &again) == READ_OK,
 	      "the written image does not read");
@@ -92,7 +92,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 	file_reader read = data[0] & 0x10 ? read_srec : read_hex;
 	uint32_t window = SIZES[(data[0] >> 1) & 7];
 	image *loaded = image_alloc(IMAGE_CELLS, EMPTY);
-	read_window w = {loaded, 0, 0, window, data[0] & 1, 0, 0, "fuzz"};
+	read_window w = {loaded, 0, 0, window, data[0] & 1, 0, 0, "fuzz", 0};
 	read_result r;
 	int status = read_bytes(read, data + 1, size - 1, &w, &r);
 

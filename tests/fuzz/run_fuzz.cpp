@@ -73,7 +73,7 @@ static int load_text(const std::string &text, image *img, int verify, uint64_t *
 	size_t first = text.find_first_not_of(" \t\n\v\f\r");
 	bool srec = first != std::string::npos && (text[first] == 'S' || text[first] == 's');
 	FILE *in = fmemopen(const_cast<char *>(text.data()), text.size(), "r");
-	read_window w = {img, 0, 0, img->size, verify, 0, 0, "fuzz"};
+	read_window w = {img, 0, 0, img->size, verify, 0, 0, "fuzz", 0};
 	read_result r;
 	line_reader_init(&reader, in);
 	int status = (srec ? read_srec : read_hex)(&reader, &w, &r);
@@ -316,6 +316,20 @@ static void check_verify(const std::vector<std::string> &args)
 	check(run(verify) == 0, "--verify finds a cell that differs in the image it lays out");
 }
 
+// --diff of the image and the one that the run writes from S-records finds
+// no cell that differs, and gives both the CRC-32 of the bytes that
+// --binary writes.
+static void check_diff(const std::vector<std::string> &args)
+{
+	std::vector<std::string> diff = read_back(args, "--diff");
+	diff.insert(diff.end(), {args.back(), folder + "/out.s19.bin"});
+	std::string text;
+	check(run_captured(diff, &text) == 0, "--diff finds a cell that differs in an image written twice");
+	std::map<std::string, std::string> report = parse_report(text);
+	check(report["crc32 a"] == binary_crc32(args) && report["crc32 b"] == report["crc32 a"],
+	      "--diff gives another CRC-32 than that of the bytes --binary writes");
+}
+
 // The words of a command as a POSIX shell reads them: blanks between
 // words, single quotes, and a backslash before a character.
 static std::vector<std::string> shell_words(const std::string &command)
@@ -481,6 +495,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 		check_srec_input(args, written, shape, record_size);
 	if (status == 0 && exists && !c_array) {
 		check_verify(args);
+		check_diff(args);
 		if (check_info(args, binary))
 			check_extract(args);
 		check_serial(args, serial_shape, serial_value);
