@@ -56,7 +56,7 @@ peak_kib() {
 cpu_ms() {
 	runs=$1
 	shift
-	hyperfine -N --style none --warmup 3 --runs "$runs" --export-csv cpu.csv "$*" >/dev/null 2>&1
+	hyperfine -N -i --style none --warmup 3 --runs "$runs" --export-csv cpu.csv "$*" >/dev/null 2>&1
 	awk -F, 'NR == 2 { printf "%.3f", ($5 + $6) * 1000 }' cpu.csv
 }
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.1f", a / b }'; }
@@ -135,6 +135,9 @@ row "cp big.hex out.hex" "-" "$bcm" "-"
 CHIP="-p 65536 --eeprom-size=16384K"
 "$TW" $CHIP --binary full.hex chip.bin 2>/dev/null
 cp chip.bin chip2.bin
+# A second read-out that differs from the first in its last cell.
+cp chip.bin chip3.bin
+printf '\000' | dd of=chip3.bin bs=1 seek=16777215 conv=notrunc 2>/dev/null
 "$TW" $CHIP --fill=FF full.hex chip.hex 2>/dev/null
 echo
 echo "A 16 MiB chip (mean CPU time, user and system, in place of wall time):"
@@ -151,6 +154,7 @@ chip_row() { # variable prefix, what the row is called, command
 chip_row cv "tarnwick --verify --binary $CHIP full.hex chip.bin" "$TW" --verify --binary $CHIP full.hex chip.bin
 chip_row ci "tarnwick --info --binary $CHIP chip.bin" "$TW" --info --binary $CHIP chip.bin
 chip_row ch "tarnwick --verify $CHIP full.hex chip.hex ($(($(wc -c <chip.hex) / 1000000)) MB)" "$TW" --verify $CHIP full.hex chip.hex
+chip_row cd "tarnwick --diff --binary $CHIP chip.bin chip3.bin" "$TW" --diff --binary $CHIP chip.bin chip3.bin
 chip_row cm "cmp chip.bin chip2.bin" cmp chip.bin chip2.bin
 chip_row cc "crc32 chip.bin" crc32 chip.bin
 
@@ -170,6 +174,7 @@ check "instructions, full image: 15x fewer than srec_cat" "$(ratio "$full_s" "$f
 check "instructions, full image: 5x fewer than objcopy" "$(ratio "$full_o" "$full_t")x" "$full_o >= 5 * $full_t"
 check "instructions, full image: raw binary at most Intel HEX" "$full_r / $full_t" "$full_r <= $full_t"
 check "instructions, full image: conversion at most 1,847,416, as before the whole chip" "$full_t" "$full_t <= 1847416"
+check "instructions, full image: conversion at most 1,589,074, as before the table of modes" "$full_t" "$full_t <= 1589074"
 check "instructions, full image: --srec at most 1.1x Intel HEX" "$sout_i / $full_t" "$sout_i <= 1.1 * $full_t"
 check "instructions, full image: S-record at most 1.2x Intel HEX" "$srec_i / $full_t" "$srec_i <= 1.2 * $full_t"
 check "instructions, full image: --binary --eeprom-size=65536 at most --binary -p 65536 before it (1,499,703)" "$chip_i" "$chip_i <= 1499703"
@@ -198,6 +203,9 @@ check "instructions, 16 MiB: --verify of Intel HEX at most 1,323 M, as before th
 check "CPU time, 16 MiB: --verify --binary at most 1.5x cmp" "$(ratio "$cv_c" "$cm_c")x cmp" "$cv_c <= 1.5 * $cm_c"
 check "CPU time, 16 MiB: --info --binary at most 1.5x cmp" "$(ratio "$ci_c" "$cm_c")x cmp" "$ci_c <= 1.5 * $cm_c"
 check "peak RSS, 16 MiB: each run at most 24 MiB" "$cv_k / $ci_k / $ch_k KiB" "$cv_k <= 24576 && $ci_k <= 24576 && $ch_k <= 24576"
+check "instructions, 16 MiB: --diff --binary at most 100 M" "$cd_i" "$cd_i <= 100000000"
+check "CPU time, 16 MiB: --diff --binary at most 1.5x cmp" "$(ratio "$cd_c" "$cm_c")x cmp" "$cd_c <= 1.5 * $cm_c"
+check "peak RSS, 16 MiB: --diff of two read-outs at most 48 MiB" "$cd_k KiB" "$cd_k <= 49152"
 check "loader at least 400 MB/s" "$load_mbs MB/s" "$load_mbs >= 400"
 check "writer at least 400 MB/s" "$write_mbs MB/s" "$write_mbs >= 400"
 check "100 MB file in under 0.5 s" "$bm ms" "$bm < 500"

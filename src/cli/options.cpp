@@ -3,6 +3,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <getopt.h>
 
 #include "cli/arg_values.h"
@@ -398,6 +399,13 @@ int scan_options(int argc, char **argv, run_options *opts)
 
 int asks_for_version(int argc, char **argv)
 {
+	// Only a word that begins with "--v" can be --version, or an
+	// abbreviation of it: without one there is nothing to scan for.
+	int maybe = 0;
+	for (int i = 1; i < argc; i++)
+		maybe |= std::strncmp(argv[i], "--v", 3) == 0;
+	if (!maybe)
+		return 0;
 	// The scan permutes what it is given: it works on a copy of argv.
 	char **copy = static_cast<char **>(std::malloc(sizeof(char *) * (size_t(argc) + 1)));
 	if (copy == nullptr)
