@@ -1,6 +1,5 @@
-// Tests of the text readers, Intel HEX and S-record: records and whole files into a window.
+// Tests of the Intel HEX reader, and of the rules of lines that the text readers share.
 #include "forms/hex_reader.h"
-#include "forms/srec_reader.h"
 
 #include <gtest/gtest.h>
 
@@ -12,46 +11,14 @@
 #include <vector>
 
 #include "forms/hex_digits.h"
+#include "reader_rows.h"
 #include "test_names.h"
-#include "test_support.h"
 
 namespace {
 
-struct read_case {
-	const char *name;
-	file_reader read;
-	std::string text;
-	int status;
-	std::vector<std::pair<uint32_t, int>> stored;
-	std::string messages;
-	int verify = 1;
-	uint32_t size = IMAGE_CELLS; // of the window, from address 0
-};
-
-void PrintTo(const read_case &c, std::ostream *os)
-{
-	*os << c.name;
-}
-
-std::string padded(const std::string &record, size_t width)
-{
-	return record + std::string(width - record.size(), ' ');
-}
-
-const std::string BAD = "ERROR: Invalid Intel hex format on line ";
-const std::string BAD_S = "ERROR: Invalid S-record format on line ";
-const std::string SUM = "ERROR: Checksum error on line ";
-// A byte outside the window, which the reader leaves to its caller to
-// report: where it lies, as the test writes it.
-std::string outside(const char *address, int line)
-{
-	return std::string("outside ") + address + " on line " + std::to_string(line);
-}
-const std::vector<std::pair<uint32_t, int>> BYTES_020000 = {{0, 2}, {1, 0}, {2, 0}};
-
 // Intel HEX: each record type and each malformed field; every rule of the
-// lines shared by both forms; then S-record: each record type and rule.
-const read_case READ_CASES[] = {
+// lines shared by both forms.
+const read_case HEX_ROWS[] = {
 	{"data", read_hex, ":03000000020000FB", READ_OK, BYTES_020000, ""},
 	{"lower case, blanks, CR LF", read_hex, "  \t:03000000020000fb\r\n", READ_OK, BYTES_020000, ""},
 	{"trailing text ignored", read_hex, ":01001000559A junk", READ_OK, {{0x10, 0x55}}, ""},
@@ -119,60 +86,7 @@ const read_case READ_CASES[] = {
 	 padded(":00000001FF", 999) + "  \r:00000001FF\n", READ_BAD_FORMAT, {}, BAD + "2\n"},
 	{"blank line numbered", read_hex, ":00000001FF\n:00000001FF\n   \n", READ_BAD_FORMAT, {},
 	 BAD + "3\n"},
-	{"S1 data", read_srec, "S1060000020000F7", READ_OK, BYTES_020000, ""},
-	{"S1 lower case, blanks, CR LF", read_srec, " \ts1060000020000f7\r\n", READ_OK, BYTES_020000, ""},
-	{"S2 and S3 addresses", read_srec, "S205001000AA40\nS3060000FFF0BB4F\n", READ_OK,
-	 {{0x1000, 0xAA}, {0xFFF0, 0xBB}}, ""},
-	{"S0 header is not stored", read_srec, "S00600004844521B\nS10400105596\n", READ_OK,
-	 {{0x10, 0x55}}, ""},
-	{"S5 counts the data records", read_srec, "S10400105596\nS104002011CA\nS5030002FA\n",
-	 READ_OK, {{0x10, 0x55}, {0x20, 0x11}}, ""},
-	{"S6 counts them too", read_srec, "S10400105596\nS104002011CA\nS604000002F9\n", READ_OK,
-	 {{0x10, 0x55}, {0x20, 0x11}}, ""},
-	{"S5 that disagrees", read_srec, "S10400105596\nS104002011CA\nS5030001FB\nS104000011EA\n",
-	 READ_BAD_COUNT, {{0x10, 0x55}, {0x20, 0x11}},
-	 "ERROR: Record count on line 3 says 1, but 2 data records come before it\n", 0},
-	{"S5 counts a record with a checksum error", read_srec, "S10400105597\nS5030001FB\n",
-	 READ_CHECKSUM_ERROR, {{0x10, 0x55}}, SUM + "1\n"},
-	{"termination records restart the count", read_srec,
-	 "S10400105596\nS9030000FC\nS104002011CA\nS804000000FB\nS70500000000FA\nS5030000FC\n",
-	 READ_OK, {{0x10, 0x55}, {0x20, 0x11}}, ""},
-	{"S4", read_srec, "S4030000FC", READ_BAD_FORMAT, {}, BAD_S + "1\n"},
-	{"no type digit", read_srec, "S10400105596\nSX0400105596\n", READ_BAD_FORMAT, {{0x10, 0x55}},
-	 BAD_S + "2\n"},
-	{"S alone", read_srec, "S", READ_BAD_FORMAT, {}, BAD_S + "1\n"},
-	{"count below the address and checksum", read_srec, "S1020000FD", READ_BAD_FORMAT, {},
-	 BAD_S + "1\n"},
-	{"S9 of another count", read_srec, "S904000000FB", READ_BAD_FORMAT, {}, BAD_S + "1\n"},
-	{"fewer digits than the count", read_srec, "S1070000020000F7", READ_BAD_FORMAT, {}, BAD_S + "1\n"},
-	{"fewer digits, beyond the window", read_srec, "s30B0086d497f55fb3", READ_BAD_FORMAT, {},
-	 BAD_S + "1\n"},
-	{"more digits than the count", read_srec, "S1060000020000F700", READ_BAD_FORMAT, {}, BAD_S + "1\n"},
-	{"blanks and tabs behind the checksum", read_srec, "S1060000020000F7 \t \n", READ_OK,
-	 BYTES_020000, ""},
-	{"text behind the checksum", read_srec, "S1060000020000F7 x\n", READ_BAD_FORMAT, {}, BAD_S + "1\n"},
-	{"S-record empty line", read_srec, "S10400105596\n\n", READ_BAD_FORMAT, {{0x10, 0x55}},
-	 BAD_S + "2\n"},
-	{"S-record checksum mismatch", read_srec, "S1060000020000F8\nS10400105596\n",
-	 READ_CHECKSUM_ERROR, {{0, 2}, {1, 0}, {2, 0}, {0x10, 0x55}}, SUM + "1\n"},
-	{"S-record checksum ignored", read_srec, "S1060000020000F8\n", READ_OK, BYTES_020000, "", 0},
-	{"x in S-record data", read_srec, "S1060000020x00F7", READ_BAD_FORMAT, {{0, 2}}, BAD_S + "1\n"},
-	{"S1 straddles the window", read_srec, "S105FFFFAABB97", READ_DOES_NOT_FIT, {{0xFFFF, 0xAA}},
-	 outside("10000", 1)},
-	{"S3 past FFFFFFFFh", read_srec, "S307FFFFFFFF0102F9", READ_DOES_NOT_FIT, {},
-	 outside("100000000", 1)},
-	{"x in S-record data beyond the window", read_srec, "S2060100000x00F5", READ_BAD_FORMAT, {},
-	 BAD_S + "1\n"},
-	{"S0 header holding a 00 byte", read_srec, "S00600004800525F\nS10400105596\n", READ_OK,
-	 {{0x10, 0x55}}, ""},
-	{"S-record lone CR line ends", read_srec, "S1060000020000F7\rS10400105596\r", READ_OK,
-	 {{0, 2}, {1, 0}, {2, 0}, {0x10, 0x55}}, ""},
-	{"S-record Ctrl-Z ends the file", read_srec, "S10400105596\n\x1AS4", READ_OK, {{0x10, 0x55}}, ""},
-	{"S-record pieces are lines", read_srec, padded("S10400105596", 999) + "\n", READ_BAD_FORMAT,
-	 {{0x10, 0x55}}, BAD_S + "2\n"},
 };
-
-class read_test : public testing::TestWithParam<read_case> {};
 
 TEST_P(read_test, status_messages_and_cells)
 {
@@ -197,7 +111,7 @@ TEST_P(read_test, status_messages_and_cells)
 	EXPECT_EQ(c.stored.empty() ? 0 : c.stored.back().first, r.highest);
 }
 
-INSTANTIATE_TEST_SUITE_P(records, read_test, testing::ValuesIn(READ_CASES), case_name());
+INSTANTIATE_TEST_SUITE_P(intel_hex, read_test, testing::ValuesIn(HEX_ROWS), case_name());
 
 // Every pair of characters reads as strtol reads two hexadecimal digits.
 TEST(hex_read_byte, reads_exactly_the_digit_pairs)
