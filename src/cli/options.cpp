@@ -125,13 +125,19 @@ static int option_of(int code)
 	return -1;
 }
 
-// The option's name in a message: "--json", "-c".
+// The option's name, as a message or the tables of modes and forms name
+// it: "--json", "-c".
 static void name_option(const option_row &row, char *text, size_t size)
 {
-	if (row.long_name != nullptr)
-		std::snprintf(text, size, "--%s", row.long_name);
-	else
-		std::snprintf(text, size, "-%c", row.letter);
+	const char *name = row.long_name != nullptr ? row.long_name : "";
+	size_t n = std::strlen(name), dashes = row.long_name != nullptr ? 2 : 1;
+	if (n + dashes + 2 > size)
+		n = size - dashes - 2;
+	std::memcpy(text, "--", dashes);
+	if (row.long_name == nullptr)
+		text[dashes++] = char(row.letter);
+	std::memcpy(text + dashes, name, n);
+	text[dashes + n] = '\0';
 }
 
 static void set_defaults(run_options *opts)
@@ -256,19 +262,23 @@ static int set_mode(run_options *opts, int mode)
 	return SCAN_CONTINUE;
 }
 
-// What each option changes; an option that asks for a mode sets it.
+// What each option changes; an option that asks for a mode sets it, and
+// one that asks for a form of the image sets that.
 static int apply_option(run_options *opts, int option, const char *arg)
 {
-	int mode = option >= 0 && OPTION_TABLE[option].long_name != nullptr
-			   ? mode_of_option(OPTION_TABLE[option].long_name)
-			   : -1;
+	char name[32] = "";
+	if (option >= 0)
+		name_option(OPTION_TABLE[option], name, sizeof name);
+	int mode = name[1] == '-' ? mode_of_option(name + 2) : -1;
 	if (mode >= 0)
 		return set_mode(opts, mode);
+	int form = form_of_option(name);
+	if (form >= 0)
+		opts->image_form = form;
+	if (form >= 0 && !OPTION_TABLE[option].takes_value)
+		return SCAN_CONTINUE;
 	switch (option) {
-	case OPT_ARRAY:
-		opts->array_name = arg;
-		opts->image_form = FORM_C_ARRAY;
-		break;
+	case OPT_ARRAY: opts->array_name = arg; break;
 	case OPT_BASE_ADDRESS: set_base_address(opts, arg); break;
 	case OPT_CRYSTAL: return set_crystal(opts, arg);
 	case OPT_EXPERT: opts->expert_file = arg; break;
@@ -277,8 +287,6 @@ static int apply_option(run_options *opts, int option, const char *arg)
 	case OPT_PROGRAM_SIZE: return set_program_size(opts, arg);
 	case OPT_SLOW_CLOCK: opts->slow_clock = 1; break;
 	case OPT_LENGTH_HEADER: opts->length_header = 1; break;
-	case OPT_BINARY: opts->image_form = FORM_RAW; break;
-	case OPT_SREC: opts->image_form = FORM_SREC; break;
 	case OPT_SET: return add_byte_patch(opts, arg);
 	case OPT_SERIAL: return set_serial(opts, arg);
 	case OPT_SERIAL_NUMBER: return set_serial_number(opts, arg);

@@ -22,6 +22,14 @@ constexpr form_row FORMS[] = {
 };
 static_assert(rows_in_order(FORMS, FORM_COUNT), "one row for each form, in the order of FORM_");
 
+int form_of_option(const char *option)
+{
+	for (const form_row &f : FORMS)
+		if (f.option[0] != '\0' && std::strcmp(f.option, option) == 0)
+			return f.id;
+	return -1;
+}
+
 bool output_fits(int form, const image_output *o)
 {
 	return !FORMS[form].records || last_output_address(o) <= 0xFFFFFFFF;

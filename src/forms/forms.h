@@ -30,6 +30,9 @@ struct form_row {
 
 extern const form_row FORMS[FORM_COUNT];
 
+// The form that option ("--srec", "-a") asks a conversion to write, or -1.
+int form_of_option(const char *option);
+
 // Whether the writer of the form can write the output: every output
 // address of records at most FFFFFFFFh.
 bool output_fits(int form, const image_output *o);

@@ -1,4 +1,4 @@
-// Comparing an image read back with the image that a layout says it must be.
+// Comparing images cell by cell: one read back with the layout of its program, or two read back.
 #include "image/image_compare.h"
 
 #include <cstring>

@@ -1,4 +1,4 @@
-// A run's per-board data: the patches checked, findings in the words of the options.
+// Checks of --set and --serial against the program laid out, and their findings in the words of the options.
 #ifndef TARNWICK_PATCH_CHECKS_H
 #define TARNWICK_PATCH_CHECKS_H
 
