@@ -10,16 +10,17 @@
 
 # Every option, as tarnwick --help lists them: -c for "-c MHz", --fill= for
 # "--fill=HH", an option that takes its value behind "=".
-_tarnwick_options='-a -b -c -e -h -i -p -s -t --binary --diff --eeprom-size= --extract --fill=
-	--help --info --json --map --serial= --serial-counter= --serial-log= --serial-number=
-	--set= --srec --verify --version'
+_tarnwick_options='-a -b -c -e -h -i -p -s -t --binary --diff --dry-run --eeprom-size= --extract
+	--fill= --help --info --json --map --page-size= --serial= --serial-counter= --serial-log=
+	--serial-number= --set= --srec --update --verify --version'
 
 # The modes, each a letter and its option: c the conversion, which has
-# none, i --info, v --verify, x --extract, d --diff; and the modes that
-# take each option that not every mode takes.
-_tarnwick_modes='c: i:--info v:--verify x:--extract d:--diff'
-declare -A _tarnwick_takes=([-a]=c [-c]=cv [-e]=cv [-s]=cv [--srec]=c [--set=]=cv
-	[--serial-number=]=cv [--serial-counter=]=c [--serial-log=]=cv [--json]=ivxd [--map]=ivxd)
+# none, i --info, v --verify, x --extract, d --diff, u --update; and the
+# modes that take each option that not every mode takes.
+_tarnwick_modes='c: i:--info v:--verify x:--extract d:--diff u:--update'
+declare -A _tarnwick_takes=([-a]=c [-b]=civxd [-c]=cvu [-e]=cvu [-s]=cvu [--binary]=civxd
+	[--srec]=c [--set=]=cvu [--serial-number=]=cvu [--serial-counter=]=cu [--serial-log=]=cvu
+	[--json]=ivxdu [--map]=ivxd [--page-size=]=u [--dry-run]=u)
 
 _tarnwick()
 {
@@ -55,7 +56,7 @@ _tarnwick()
 			for o in $_tarnwick_options; do
 				[[ $o == "--$long" || $o == "--$long=" ]] && given+=" $o"
 			done
-			[[ $long == @(fill|eeprom-size|set|serial|serial-*) && $word != *=* ||
+			[[ $long == @(fill|eeprom-size|page-size|set|serial|serial-*) && $word != *=* ||
 				${COMP_WORDS[i + 1]} == = ]] && arg=$long
 			continue
 		fi

@@ -30,9 +30,9 @@ offers() {
 }
 offers "tarnwick -c " "4 8 12 16 20"
 offers "tarnwick -c 1" "12 16"
-offers "tarnwick --" "--binary --diff --eeprom-size= --extract --fill= --help --info --serial= --serial-counter= --serial-log= --serial-number= --set= --srec --verify --version"
+offers "tarnwick --" "--binary --diff --eeprom-size= --extract --fill= --help --info --serial= --serial-counter= --serial-log= --serial-number= --set= --srec --update --verify --version"
 offers "tarnwick --b" "--binary"
-offers "tarnwick -" "-a -b -c -e -h -i -p -s -t --binary --diff --eeprom-size= --extract --fill= --help --info --serial= --serial-counter= --serial-log= --serial-number= --set= --srec --verify --version"
+offers "tarnwick -" "-a -b -c -e -h -i -p -s -t --binary --diff --eeprom-size= --extract --fill= --help --info --serial= --serial-counter= --serial-log= --serial-number= --set= --srec --update --verify --version"
 offers "tarnwick -s prog.h" "prog.hex"
 offers "tarnwick -e " "prog.hex prog.map"
 offers "tarnwick -p " ""
@@ -43,8 +43,9 @@ offers "tarnwick -b -- -" "-a -b -c -e -h -i -p -s -t --binary --diff --eeprom-s
 offers "tarnwick --info prog.hex -" "-b -h -i -p -t --binary --eeprom-size= --fill= --help --json --map --serial= --version"
 offers "tarnwick --verify -" "-b -c -e -h -i -p -s -t --binary --eeprom-size= --fill= --help --json --map --serial= --serial-log= --serial-number= --set= --version"
 offers "tarnwick - --ext prog.hex" "-b -h -i -p -t --binary --eeprom-size= --fill= --help --json --map --serial= --version" "" 1
-offers "tarnwick -s --" "--binary --eeprom-size= --fill= --help --serial= --serial-counter= --serial-log= --serial-number= --set= --srec --verify --version"
+offers "tarnwick -s --" "--binary --eeprom-size= --fill= --help --serial= --serial-counter= --serial-log= --serial-number= --set= --srec --update --verify --version"
 offers "tarnwick -a x --" "--binary --eeprom-size= --fill= --help --serial= --serial-counter= --serial-log= --serial-number= --set= --srec --version"
+offers "tarnwick --update -" "-c -e -h -i -p -s -t --dry-run --eeprom-size= --fill= --help --json --page-size= --serial= --serial-counter= --serial-log= --serial-number= --set= --version"
 offers "tarnwick --srec --" "--binary --eeprom-size= --fill= --help --serial= --serial-counter= --serial-log= --serial-number= --set= --srec --version"
 offers "tarnwick --serial-counter " "prog.hex prog.map"
 offers "tarnwick --eeprom-size " ""

@@ -7,7 +7,7 @@ const e2e_case MAP_JSON_ROWS[] = {
 	{.name = "map without a mode", .args = {"--map", "in.hex", "out.hex"}, .status = 1,
 	 .err = "ERROR: Option --map needs --info, --verify, --extract or --diff\n"},
 	{.name = "JSON before map without a mode", .args = {"--map", "--json", "in.hex", "out.hex"}, .status = 1,
-	 .err = "ERROR: Option --json needs --info, --verify, --extract or --diff\n"},
+	 .err = "ERROR: Option --json needs --info, --verify, --extract, --diff or --update\n"},
 	{.name = "info with a map", .files = {{"e.hex", IMAGE}}, .args = {"--info", "--map", "e.hex"},
 	 .std_out = HEX_REPORT + crc32_is("7AB31BAA") + MAP_LEGEND + "\n  0000 +...............\n"},
 	{.name = "verify with a map", .files = {{"in.hex", PROGRAM}, {"e.bin", RAW_DIFFERING}},
@@ -50,7 +50,7 @@ const e2e_case MAP_JSON_ROWS[] = {
 	 .err = "ERROR: Can't open '\xFF.hex'\n", .flags = LINUX_ONLY,
 	 .std_out = "{\"errors\":[\"Can't open '\xEF\xBF\xBD.hex'\"]}\n"},
 	{.name = "JSON without a mode", .args = {"--json", "in.hex", "out.hex"}, .status = 1,
-	 .err = "ERROR: Option --json needs --info, --verify, --extract or --diff\n"},
+	 .err = "ERROR: Option --json needs --info, --verify, --extract, --diff or --update\n"},
 };
 INSTANTIATE_TEST_SUITE_P(map_json, e2e_test, testing::ValuesIn(MAP_JSON_ROWS), case_name());
 

@@ -46,8 +46,10 @@ inline const std::string BAD_LINE_1 = "ERROR: Invalid Intel hex format on line 1
 // what it writes to stderr behind the banner ("-" first: without the
 // banner), what out.hex holds afterwards (ABSENT: no such file), its RUN_
 // flags, where the Windows executable differs the option scanner's
-// messages, what it writes to stdout, and where the Windows executable
-// differs that.
+// messages, what it writes to stdout, where the Windows executable differs
+// that, the settings of the fault library (fault_inject.c) that it runs
+// with, and another file and what that holds afterwards, where the fault
+// library can be preloaded.
 struct e2e_case {
 	const char *name;
 	std::vector<std::pair<std::string, std::string>> files = {};
@@ -59,12 +61,18 @@ struct e2e_case {
 	const char *windows_err = nullptr;
 	std::string std_out = "";
 	std::string windows_out = "";
+	std::vector<std::string> faults = {};
+	const char *checked = nullptr;
+	std::string checked_holds = "";
 };
 
 // Not RUN_ flags: out.hex is raw bytes, to which Windows adds no CR; the
 // case runs on Linux alone.
 constexpr int RAW_OUTPUT = 0x100;
 constexpr int LINUX_ONLY = 0x200;
+// Not a RUN_ flag: the run goes as the row says only with the fault library
+// preloaded, without which it is skipped.
+constexpr int NEEDS_FAULTS = 0x400;
 
 void PrintTo(const e2e_case &c, std::ostream *os);
 
@@ -83,6 +91,7 @@ inline const std::string HELP =
 	"       tarnwick --diff [-b address] [-i] [-p size] [-t] [--binary] [--fill=HH]\n"
 	"                [--eeprom-size=N] [--serial=A:F:W] [--json] [--map]\n"
 	"                <image-a> <image-b>\n"
+	"       tarnwick --update [options] [--page-size=N] [--dry-run] <infile> <chip>\n"
 	"Lays out a microcontroller program, read as Intel HEX or S-record, as a serial\n"
 	"EEPROM image behind its boot header, and writes the image; or reads an image\n"
 	"back: checks it, compares it with the layout of a program or with another\n"
@@ -144,8 +153,15 @@ inline const std::string HELP =
 	"                print the command that rebuilds the image from them\n"
 	"  --diff        compare two images, cell by cell: print their formats and\n"
 	"                CRC-32s and how many cells differ, and name the lowest\n"
-	"  --json        print the report of --info, --verify, --extract or --diff as\n"
-	"                one JSON object on one line\n"
+	"  --update      write the image into the chip, a file that stands for it, in\n"
+	"                place: only the pages that differ, the header's last, then\n"
+	"                read the chip back\n"
+	"  --page-size=N the chip's page, N bytes, a power of two up to 4096 (by\n"
+	"                default that of the common chips of its size)\n"
+	"  --dry-run     with --update: read and compare, and name the pages that\n"
+	"                would be written, but write nothing\n"
+	"  --json        print the report of a mode that reports as one JSON object on\n"
+	"                one line\n"
 	"  --map         end the report of --info, --verify, --extract or --diff with\n"
 	"                a map of the image, a character for each 256-byte block\n"
 	"  -h            print the short usage text on the standard error stream\n"

@@ -279,7 +279,17 @@ tool_run scratch_dir::run(const std::vector<std::string> &args, int flags,
 {
 	if (flags & RUN_UNPRIVILEGED)
 		copy_binary(path(".bin/tarnwick"));
-	std::vector<std::string> cmd = command_line(args);
+	return execute(command_line(args), flags, address_space_kib, faults);
+}
+
+tool_run scratch_dir::run_command(const std::vector<std::string> &cmd) const
+{
+	return execute(cmd, 0, 0, {});
+}
+
+tool_run scratch_dir::execute(const std::vector<std::string> &cmd, int flags,
+			      long address_space_kib, const std::vector<std::string> &faults) const
+{
 	pid_t pid = fork();
 	if (pid == 0)
 		start_child(dir_, cmd, flags, address_space_kib, faults);

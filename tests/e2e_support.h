@@ -64,9 +64,14 @@ public:
 	// valgrind, whatever memcheck reports is appended to the run's stderr.
 	tool_run run(const std::vector<std::string> &args, int flags = 0,
 		     long address_space_kib = 0, const std::vector<std::string> &faults = {}) const;
+	// Runs another command in the folder, where "tarnwick" is the binary
+	// under test.
+	tool_run run_command(const std::vector<std::string> &cmd) const;
 
 private:
 	std::string dir_;
+	tool_run execute(const std::vector<std::string> &cmd, int flags, long address_space_kib,
+			 const std::vector<std::string> &faults) const;
 };
 
 // A command started in a folder in the background, that has written its

@@ -94,6 +94,16 @@ uint32_t parse_eeprom_size(const char *text)
 	return *p == '\0' && value >= 1 && value <= MAX_CHIP_CELLS ? uint32_t(value) : 0;
 }
 
+uint32_t parse_page_size(const char *text)
+{
+	uint32_t value = 0;
+	const char *p = text;
+	for (; *p >= '0' && *p <= '9' && value <= MAX_PAGE_CELLS; p++)
+		value = value * 10 + uint32_t(*p - '0');
+	bool power_of_two = value != 0 && (value & (value - 1)) == 0;
+	return p != text && *p == '\0' && power_of_two && value <= MAX_PAGE_CELLS ? value : 0;
+}
+
 // Reads a hexadecimal address of 32 bits at most, 0x before it or not, up
 // to the first character that is no digit; returns where it stops, or null
 // without a digit or beyond 32 bits.

@@ -32,6 +32,10 @@ int parse_fill_byte(const char *text);
 // largest chip). Returns the size, or 0 for any other text.
 uint32_t parse_eeprom_size(const char *text);
 
+// Reads a chip's page size: decimal digits alone that give a power of two
+// of 1 to MAX_PAGE_CELLS. Returns the size, or 0 for any other text.
+uint32_t parse_page_size(const char *text);
+
 // Reads the value of --set, ADDRESS:BYTES: a hexadecimal address of 32
 // bits at most, with 0x (or 0X) before it or not, a colon, and 1 to
 // MAX_PATCH_BYTES bytes of two hexadecimal digits each, nothing else, into

@@ -15,9 +15,9 @@
 #include "report/diag.h"
 
 constexpr option_row OPTION_TABLE[] = {
-	{OPT_CRYSTAL, 'c', nullptr, 1, IN_CONVERT | IN_VERIFY, "-c MHz",
+	{OPT_CRYSTAL, 'c', nullptr, 1, IN_CONVERT | IN_VERIFY | IN_UPDATE, "-c MHz",
 	 "crystal frequency: 4, 8, 12, 16 (default) or 20"},
-	{OPT_SLOW_CLOCK, 's', nullptr, 0, IN_CONVERT | IN_VERIFY, "-s",
+	{OPT_SLOW_CLOCK, 's', nullptr, 0, IN_CONVERT | IN_VERIFY | IN_UPDATE, "-s",
 	 "slow EEPROM clock (500 kHz) instead of 1 MHz and higher"},
 	{OPT_PROGRAM_SIZE, 'p', nullptr, 1, IN_EVERY_MODE, "-p size",
 	 "program memory size in bytes, at most 65536 (default 4096)"},
@@ -25,14 +25,14 @@ constexpr option_row OPTION_TABLE[] = {
 	 "ignore checksum mismatches in the input"},
 	{OPT_LENGTH_HEADER, 't', nullptr, 0, IN_EVERY_MODE, "-t",
 	 "two-byte length header instead of the boot header"},
-	{OPT_EXPERT, 'e', nullptr, 1, IN_CONVERT | IN_VERIFY, "-e file",
+	{OPT_EXPERT, 'e', nullptr, 1, IN_CONVERT | IN_VERIFY | IN_UPDATE, "-e file",
 	 "expert mode: load the data in file (Intel HEX or S-record)\nahead of the program"},
-	{OPT_BASE_ADDRESS, 'b', nullptr, 1, IN_EVERY_MODE, "-b address",
+	{OPT_BASE_ADDRESS, 'b', nullptr, 1, IN_EVERY_MODE & ~IN_UPDATE, "-b address",
 	 "hexadecimal address of cell 0 in the Intel HEX or S-record\noutput, and in an image "
 	 "read back"},
 	{OPT_ARRAY, 'a', nullptr, 1, IN_CONVERT, "-a name",
 	 "write the image as a C array called name"},
-	{OPT_BINARY, 0, "binary", 0, IN_EVERY_MODE, "--binary",
+	{OPT_BINARY, 0, "binary", 0, IN_EVERY_MODE & ~IN_UPDATE, "--binary",
 	 "write the image as raw bytes, one for each cell of the\nprogram memory (of the EEPROM "
 	 "with --eeprom-size); read an\nimage back as raw bytes"},
 	{OPT_SREC, 0, "srec", 0, IN_CONVERT, "--srec",
@@ -43,18 +43,18 @@ constexpr option_row OPTION_TABLE[] = {
 	{OPT_EEPROM_SIZE, 0, "eeprom-size", 1, IN_EVERY_MODE, "--eeprom-size=N",
 	 "size of the EEPROM in bytes (32768, or 32K with K for 1024),\nat most 16384K: the "
 	 "image must fit into it, and the output\ncovers it"},
-	{OPT_SET, 0, "set", 1, IN_CONVERT | IN_VERIFY, "--set=ADDRESS:BYTES",
+	{OPT_SET, 0, "set", 1, IN_CONVERT | IN_VERIFY | IN_UPDATE, "--set=ADDRESS:BYTES",
 	 "replace the program's bytes from program address ADDRESS\n(hexadecimal) on by BYTES "
 	 "(pairs of hexadecimal digits, 1 to\n256 of them); may be given more than once"},
 	{OPT_SERIAL, 0, "serial", 1, IN_EVERY_MODE, "--serial=ADDRESS:FORMAT:WIDTH",
 	 "write a serial number over the program's bytes from ADDRESS\non, in FORMAT, WIDTH "
 	 "bytes or digits wide (a USB string's\ndigits behind its descriptor at ADDRESS); read it "
 	 "back from\nan image read back. FORMAT is one of:"},
-	{OPT_SERIAL_NUMBER, 0, "serial-number", 1, IN_CONVERT | IN_VERIFY, "--serial-number=N",
+	{OPT_SERIAL_NUMBER, 0, "serial-number", 1, IN_CONVERT | IN_VERIFY | IN_UPDATE, "--serial-number=N",
 	 "the serial number of --serial, decimal"},
-	{OPT_SERIAL_COUNTER, 0, "serial-counter", 1, IN_CONVERT, "--serial-counter=FILE",
+	{OPT_SERIAL_COUNTER, 0, "serial-counter", 1, IN_CONVERT | IN_UPDATE, "--serial-counter=FILE",
 	 "take the serial number of --serial from the counter in FILE,\nwhich goes one up"},
-	{OPT_SERIAL_LOG, 0, "serial-log", 1, IN_CONVERT | IN_VERIFY, "--serial-log=FILE",
+	{OPT_SERIAL_LOG, 0, "serial-log", 1, IN_CONVERT | IN_VERIFY | IN_UPDATE, "--serial-log=FILE",
 	 "add a line for each image written with --serial to FILE,\nand refuse a number that it "
 	 "holds; with --verify, check that\nit holds the board's number once"},
 	{OPT_INFO, 0, "info", 0, IN_EVERY_MODE, "--info",
@@ -69,9 +69,17 @@ constexpr option_row OPTION_TABLE[] = {
 	{OPT_DIFF, 0, "diff", 0, IN_EVERY_MODE, "--diff",
 	 "compare two images, cell by cell: print their formats and\nCRC-32s and how many cells "
 	 "differ, and name the lowest"},
-	{OPT_JSON, 0, "json", 0, IN_READ_BACK | IN_DIFF, "--json",
-	 "print the report of --info, --verify, --extract or --diff as\none JSON object on one "
-	 "line"},
+	{OPT_UPDATE, 0, "update", 0, IN_EVERY_MODE, "--update",
+	 "write the image into the chip, a file that stands for it, in\nplace: only the pages that "
+	 "differ, the header's last, then\nread the chip back"},
+	{OPT_PAGE_SIZE, 0, "page-size", 1, IN_UPDATE, "--page-size=N",
+	 "the chip's page, N bytes, a power of two up to 4096 (by\ndefault that of the common "
+	 "chips of its size)"},
+	{OPT_DRY_RUN, 0, "dry-run", 0, IN_UPDATE, "--dry-run",
+	 "with --update: read and compare, and name the pages that\nwould be written, but "
+	 "write nothing"},
+	{OPT_JSON, 0, "json", 0, IN_READ_BACK | IN_DIFF | IN_UPDATE, "--json",
+	 "print the report of a mode that reports as one JSON object on\none line"},
 	{OPT_MAP, 0, "map", 0, IN_READ_BACK | IN_DIFF, "--map",
 	 "end the report of --info, --verify, --extract or --diff with\na map of the image, a "
 	 "character for each 256-byte block"},
@@ -178,6 +186,16 @@ static int set_eeprom_size(run_options *opts, const char *arg)
 	opts->eeprom_size = parse_eeprom_size(arg);
 	if (opts->eeprom_size == 0) {
 		diag_error("Invalid EEPROM size");
+		return SCAN_ERROR;
+	}
+	return SCAN_CONTINUE;
+}
+
+static int set_page_size(run_options *opts, const char *arg)
+{
+	opts->page_size = parse_page_size(arg);
+	if (opts->page_size == 0) {
+		diag_error("Invalid --page-size value");
 		return SCAN_ERROR;
 	}
 	return SCAN_CONTINUE;
@@ -293,6 +311,8 @@ static int apply_option(run_options *opts, int option, const char *arg)
 	case OPT_SERIAL_COUNTER: opts->serial_counter = arg; break;
 	case OPT_SERIAL_LOG: opts->serial_log = arg; break;
 	case OPT_EEPROM_SIZE: return set_eeprom_size(opts, arg);
+	case OPT_PAGE_SIZE: return set_page_size(opts, arg);
+	case OPT_DRY_RUN: opts->dry_run = 1; break;
 	case OPT_FILL: return set_fill_byte(opts, arg);
 	case OPT_HELP: print_help(); return SCAN_HELP;
 	case OPT_JSON: opts->json = 1; break;

@@ -7,7 +7,20 @@ chip_plan make_chip_plan(int64_t program_size, uint32_t chip_size, int fill)
 {
 	uint32_t size = program_size < 0 ? 0 : uint32_t(program_size);
 	uint8_t chip_byte = fill != NO_FILL ? uint8_t(fill) : ERASED_BYTE;
-	return chip_plan{size, chip_size, fill, chip_byte};
+	return chip_plan{size, chip_size, fill, chip_byte, 0};
+}
+
+uint32_t plan_page(const chip_plan *p, uint64_t size)
+{
+	static const struct { uint64_t up_to; uint32_t page; } PAGES[] = {
+		{256, 8}, {2048, 16}, {8192, 32}, {32768, 64}, {131072, 128}};
+	if (p->page_size != 0)
+		return p->page_size;
+	size = size != 0 ? size : p->chip_size;
+	for (const auto &row : PAGES)
+		if (size <= row.up_to)
+			return row.page;
+	return 256;
 }
 
 // The cells of the plan's image.

@@ -16,7 +16,18 @@ struct chip_plan {
 	int fill;              // the byte that a cell without one stands for, or NO_FILL
 	uint8_t chip_byte;     // the byte that such a cell holds on the chip: fill, else
 			       // ERASED_BYTE
+	uint32_t page_size;    // the chip's page, as given; 0: by its size (plan_page)
 };
+
+// Largest page of a chip: what one write moves at most.
+constexpr uint32_t MAX_PAGE_CELLS = 4096;
+
+// The chip's page: the cells that one write of it takes, never across a
+// page's end. The plan's, else that of the common I2C EEPROMs of the
+// chip's size (size, as the system tells it, else the plan's): 8 bytes up
+// to 256 bytes, 16 up to 2 KiB, 32 up to 8 KiB, 64 up to 32 KiB, 128 up to
+// 128 KiB, 256 above.
+uint32_t plan_page(const chip_plan *p, uint64_t size);
 
 // The plan of a chip of chip_size cells (0: not known) behind a program
 // memory of program_size cells (negative sizes count as 0), with a cell

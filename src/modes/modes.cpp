@@ -28,6 +28,9 @@ constexpr mode_row MODES[] = {
 	 "         [--eeprom-size=N] [--serial=A:F:W] [--json] [--map]\n"
 	 "         <image-a> <image-b>",
 	 2, 2, {NAME_IMAGE, NAME_SECOND_IMAGE}, 0, 1, ERASED_BYTE, run_diff},
+	{MODE_UPDATE, "--update", "Give a program and a chip: tarnwick --update [options] <infile> <chip>",
+	 "tarnwick --update [options] [--page-size=N] [--dry-run] <infile> <chip>", 2, 2,
+	 {NAME_PROGRAM, NAME_IMAGE}, 1, 1, ERASED_BYTE, run_update},
 };
 static_assert(rows_in_order(MODES, MODE_COUNT), "one row for each mode, in the order of MODE_");
 

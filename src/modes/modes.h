@@ -7,12 +7,14 @@
 // What a run does: convert a program into an image (the default), or read
 // an image back: report on it (--info), compare it with the image of a
 // program (--verify), take the program out of it (--extract), or compare
-// it with another image (--diff). MODES[] in this order.
-enum { MODE_CONVERT = 0, MODE_INFO, MODE_VERIFY, MODE_EXTRACT, MODE_DIFF, MODE_COUNT };
+// it with another image (--diff); or write the image into a chip in place
+// (--update). MODES[] in this order.
+enum { MODE_CONVERT = 0, MODE_INFO, MODE_VERIFY, MODE_EXTRACT, MODE_DIFF, MODE_UPDATE, MODE_COUNT };
 
 // What a file name on the command line is to a mode: the program (read, or
-// written by --extract), the image (written, or read back), the
-// expert-mode data (written by --extract), or a second image read back.
+// written by --extract), the image (written, read back, or the chip that
+// --update writes), the expert-mode data (written by --extract), or a
+// second image read back.
 enum { NAME_PROGRAM, NAME_IMAGE, NAME_EXPERT, NAME_SECOND_IMAGE };
 
 // Most file names a mode takes.
@@ -61,5 +63,6 @@ int run_info(const run_options *opts);
 int run_verify(const run_options *opts);
 int run_extract(const run_options *opts);
 int run_diff(const run_options *opts);
+int run_update(const run_options *opts);
 
 #endif

@@ -16,6 +16,7 @@ void plan_run(run_options *opts)
 {
 	opts->plan = make_chip_plan(opts->program_size, opts->eeprom_size,
 				    fill_for(opts->mode, opts->image_form, opts->fill_byte));
+	opts->plan.page_size = opts->page_size;
 }
 
 void release_run_options(run_options *opts)

@@ -20,6 +20,8 @@ struct run_options {
 	int verify_checksums;     // 0 after -i
 	int32_t program_size;     // -p, bytes; 4096 by default
 	uint32_t eeprom_size;     // --eeprom-size, bytes; 0 when not given
+	uint32_t page_size;       // --page-size, bytes; 0 when not given
+	int dry_run;              // 1 after --dry-run
 	int crystal_code;         // -c, 0 to 4; 3 (16 MHz) by default
 	int slow_clock;           // 1 after -s
 	int length_header;        // 1 after -t

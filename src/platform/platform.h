@@ -181,6 +181,56 @@ size_t memory_page();
 // cannot, the memory then holding zeros.
 int map_file_bytes(FILE *stream, void *at, size_t length);
 
+// A chip's file, open for a run: a file that the system shows the chip as
+// (an nvmem file), a block device, or a raw image file that stands for it.
+// size is the size the system tells, 0 when it tells none.
+struct chip_file {
+	intptr_t handle;
+	uint64_t size;
+};
+
+// Results of the chip's calls: done; the file does not exist, may not be
+// opened (permission denied), is read-only, or cannot be opened otherwise;
+// the chip did not answer (a timeout, no acknowledgement, an I/O error); a
+// write reached past the chip's end; another failure.
+enum {
+	CHIP_OK = 0,
+	CHIP_MISSING,
+	CHIP_DENIED,
+	CHIP_READ_ONLY,
+	CHIP_CANNOT_OPEN,
+	CHIP_NO_ANSWER,
+	CHIP_PAST_END,
+	CHIP_FAILED,
+};
+
+// Opens the chip's file for reading, and with write for writing too, never
+// creating, truncating or growing it, and takes a lock on it (no lock
+// file): exclusive to write, else shared, waiting while another run holds
+// one that keeps it. Returns a CHIP_
+// result; *c is the chip when CHIP_OK.
+int chip_open(const char *name, int write, chip_file *c);
+
+// Reads n bytes from offset on into to, in calls of at most a page of the
+// system's (4096 bytes), a short read continued and an interrupted one
+// tried again. Returns a CHIP_ result; reading past the end of the file is
+// CHIP_FAILED.
+int chip_read(chip_file *c, uint64_t offset, uint8_t *to, size_t n);
+
+// Writes n bytes from offset on in one call, a short write continued from
+// where it stopped and an interrupted one tried again. Returns a CHIP_
+// result.
+int chip_write(chip_file *c, uint64_t offset, const uint8_t *from, size_t n);
+
+// Closes the chip's file, which lets go of its lock.
+void chip_close(chip_file *c);
+
+// Whether the stream is a terminal.
+int is_terminal(FILE *stream);
+
+// Milliseconds from some fixed moment on, never going back.
+uint64_t clock_ms();
+
 // Copies at most capacity - 2 characters of the executable's version text
 // and a NUL into buffer. Leaves buffer unchanged when no version text can
 // be had.

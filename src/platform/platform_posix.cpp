@@ -15,6 +15,7 @@
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <sys/stat.h>
+#include <time.h>
 #include <unistd.h>
 
 int open_closed_standard_descriptors()
@@ -419,12 +420,14 @@ char *shell_word(const char *text)
 	return word;
 }
 
-// Takes an exclusive lock on length bytes of the file fd from start on (0:
-// to any end), waiting while another process holds it. Returns 0, or 1.
-static int wait_for_lock(int fd, off_t start, off_t length)
+// Takes a lock on length bytes of the file fd from start on (0: to any
+// end), exclusive, or shared with shared (for a file open for reading
+// alone), waiting while another process holds one that keeps it. Returns
+// 0, or 1.
+static int wait_for_lock(int fd, off_t start, off_t length, bool shared = false)
 {
 	struct flock lock = {};
-	lock.l_type = F_WRLCK;
+	lock.l_type = shared ? F_RDLCK : F_WRLCK;
 	lock.l_whence = SEEK_SET;
 	lock.l_start = start;
 	lock.l_len = length;
@@ -483,4 +486,84 @@ int64_t stream_size(FILE *stream)
 int sync_file(FILE *stream)
 {
 	return std::fflush(stream) != 0 || fsync(fileno(stream)) != 0 ? 1 : 0;
+}
+
+int chip_open(const char *name, int write, chip_file *c)
+{
+	int fd = open(name, write ? O_RDWR : O_RDONLY);
+	if (fd < 0)
+		return errno == ENOENT			? CHIP_MISSING
+		       : errno == EACCES || errno == EPERM ? CHIP_DENIED
+		       : errno == EROFS			? CHIP_READ_ONLY
+							: CHIP_CANNOT_OPEN;
+	struct stat st;
+	bool usable = fstat(fd, &st) == 0 && !S_ISDIR(st.st_mode);
+	// A second run on the chip waits for the first.
+	if (!usable || wait_for_lock(fd, 0, 0, !write) != 0) {
+		close(fd);
+		return CHIP_CANNOT_OPEN;
+	}
+	*c = chip_file{fd, S_ISREG(st.st_mode) ? uint64_t(st.st_size) : 0};
+	return CHIP_OK;
+}
+
+// Most bytes of one read call: what the system moves at a time.
+constexpr size_t CHIP_READ_MOST = 4096;
+
+// The result of a failed call, by errno.
+static int chip_failure()
+{
+	switch (errno) {
+	case ETIMEDOUT:
+	case EREMOTEIO:
+	case ENXIO:
+	case EIO: return CHIP_NO_ANSWER;
+	case EFBIG: return CHIP_PAST_END;
+	default: return CHIP_FAILED;
+	}
+}
+
+int chip_read(chip_file *c, uint64_t offset, uint8_t *to, size_t n)
+{
+	for (size_t done = 0; done < n;) {
+		size_t most = n - done < CHIP_READ_MOST ? n - done : CHIP_READ_MOST;
+		ssize_t got = pread(int(c->handle), to + done, most, off_t(offset + done));
+		if (got < 0 && errno == EINTR)
+			continue;
+		if (got <= 0)
+			return got == 0 ? CHIP_FAILED : chip_failure();
+		done += size_t(got);
+	}
+	return CHIP_OK;
+}
+
+int chip_write(chip_file *c, uint64_t offset, const uint8_t *from, size_t n)
+{
+	for (size_t done = 0; done < n;) {
+		ssize_t put = pwrite(int(c->handle), from + done, n - done, off_t(offset + done));
+		if (put < 0 && errno == EINTR)
+			continue;
+		if (put <= 0)
+			return put == 0 ? CHIP_FAILED : chip_failure();
+		done += size_t(put);
+	}
+	return CHIP_OK;
+}
+
+void chip_close(chip_file *c)
+{
+	close(int(c->handle));
+	c->handle = -1;
+}
+
+int is_terminal(FILE *stream)
+{
+	return isatty(fileno(stream));
+}
+
+uint64_t clock_ms()
+{
+	struct timespec now;
+	clock_gettime(CLOCK_MONOTONIC, &now);
+	return uint64_t(now.tv_sec) * 1000 + uint64_t(now.tv_nsec) / 1000000;
 }

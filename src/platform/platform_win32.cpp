@@ -555,3 +555,105 @@ int sync_file(FILE *stream)
 {
 	return std::fflush(stream) != 0 || _commit(_fileno(stream)) != 0 ? 1 : 0;
 }
+
+int chip_open(const char *name, int write, chip_file *c)
+{
+	wchar_t *wide = wide_of(name);
+	HANDLE file = wide != nullptr ? CreateFileW(wide, GENERIC_READ | (write ? GENERIC_WRITE : 0),
+						    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+						    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)
+				      : INVALID_HANDLE_VALUE;
+	DWORD error = file == INVALID_HANDLE_VALUE ? GetLastError() : ERROR_SUCCESS;
+	DWORD attributes = wide != nullptr ? GetFileAttributesW(wide) : INVALID_FILE_ATTRIBUTES;
+	std::free(wide);
+	if (file == INVALID_HANDLE_VALUE)
+		return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? CHIP_MISSING
+		       : error == ERROR_WRITE_PROTECT ||
+				 (attributes != INVALID_FILE_ATTRIBUTES &&
+				  (attributes & FILE_ATTRIBUTE_READONLY) != 0)
+			       ? CHIP_READ_ONLY
+		       : error == ERROR_ACCESS_DENIED ? CHIP_DENIED
+						      : CHIP_CANNOT_OPEN;
+	// A second run on the chip waits for the first.
+	OVERLAPPED at = {};
+	LARGE_INTEGER size;
+	if (!LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK, 0, MAXDWORD, MAXDWORD, &at)) {
+		CloseHandle(file);
+		return CHIP_CANNOT_OPEN;
+	}
+	bool disk = GetFileType(file) == FILE_TYPE_DISK && GetFileSizeEx(file, &size);
+	*c = chip_file{reinterpret_cast<intptr_t>(file), disk ? uint64_t(size.QuadPart) : 0};
+	return CHIP_OK;
+}
+
+// Most bytes of one read call: what the system moves at a time.
+constexpr DWORD CHIP_READ_MOST = 4096;
+
+// The result of a failed call, by the last error.
+static int chip_failure()
+{
+	switch (GetLastError()) {
+	case ERROR_IO_DEVICE:
+	case ERROR_CRC:
+	case ERROR_SEM_TIMEOUT:
+	case ERROR_NOT_READY: return CHIP_NO_ANSWER;
+	case ERROR_DISK_FULL:
+	case ERROR_HANDLE_DISK_FULL: return CHIP_PAST_END;
+	default: return CHIP_FAILED;
+	}
+}
+
+// The position of a call, in an OVERLAPPED.
+static OVERLAPPED at_offset(uint64_t offset)
+{
+	OVERLAPPED at = {};
+	at.Offset = DWORD(offset & 0xFFFFFFFF);
+	at.OffsetHigh = DWORD(offset >> 32);
+	return at;
+}
+
+int chip_read(chip_file *c, uint64_t offset, uint8_t *to, size_t n)
+{
+	HANDLE file = reinterpret_cast<HANDLE>(c->handle);
+	for (size_t done = 0; done < n;) {
+		DWORD most = n - done < CHIP_READ_MOST ? DWORD(n - done) : CHIP_READ_MOST, got = 0;
+		OVERLAPPED at = at_offset(offset + done);
+		if (!ReadFile(file, to + done, most, &got, &at))
+			return GetLastError() == ERROR_HANDLE_EOF ? CHIP_FAILED : chip_failure();
+		if (got == 0)
+			return CHIP_FAILED;
+		done += got;
+	}
+	return CHIP_OK;
+}
+
+int chip_write(chip_file *c, uint64_t offset, const uint8_t *from, size_t n)
+{
+	HANDLE file = reinterpret_cast<HANDLE>(c->handle);
+	for (size_t done = 0; done < n;) {
+		DWORD put = 0;
+		OVERLAPPED at = at_offset(offset + done);
+		if (!WriteFile(file, from + done, DWORD(n - done), &put, &at))
+			return chip_failure();
+		if (put == 0)
+			return CHIP_FAILED;
+		done += put;
+	}
+	return CHIP_OK;
+}
+
+void chip_close(chip_file *c)
+{
+	CloseHandle(reinterpret_cast<HANDLE>(c->handle));
+	c->handle = -1;
+}
+
+int is_terminal(FILE *stream)
+{
+	return _isatty(_fileno(stream)) ? 1 : 0;
+}
+
+uint64_t clock_ms()
+{
+	return GetTickCount64();
+}

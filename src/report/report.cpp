@@ -223,6 +223,24 @@ void report_list_end(report *r)
 		put_char(r, ']');
 }
 
+void report_numbers(report *r, const char *key, const char *json_key, const uint32_t *values,
+		    size_t count)
+{
+	if (!r->json) {
+		for (size_t i = 0; i < count; i++)
+			report_unsigned(r, key, values[i]);
+		return;
+	}
+	put_key(r, json_key);
+	put_char(r, '[');
+	for (size_t i = 0; i < count; i++) {
+		if (i > 0)
+			put_char(r, ',');
+		put_decimal(r, values[i]);
+	}
+	put_char(r, ']');
+}
+
 char *report_end_in_memory(report *r, size_t *length)
 {
 	put_text(r, "}\n");

@@ -48,6 +48,11 @@ void report_list_begin(report *r, const char *key, const char *legend);
 void report_list_item(report *r, const char *text);
 void report_list_end(report *r);
 
+// Numbers that each name a thing of one kind: in text a line "key: n"
+// each, in JSON one array of them under json_key.
+void report_numbers(report *r, const char *key, const char *json_key, const uint32_t *values,
+		    size_t count);
+
 // Ends the report: text flushes out; JSON adds "errors": an array of the
 // sink's kept lines (diag_line 0 .. diag_count-1) as JSON strings, closes the
 // object and ends the line. An object with no keys has "errors" alone:
