@@ -19,7 +19,7 @@ if [ "$#" -ge 1 ]; then
 fi
 cd "$(dirname "$0")/.."
 sh scripts/install-deps.sh cmake make gcc g++ libbenchmark-dev valgrind hyperfine srecord binutils time \
-	libarchive-zip-perl
+	libarchive-zip-perl strace
 cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DTARNWICK_TESTS=OFF -DTARNWICK_BENCH=ON >/dev/null
 cmake --build build-bench --parallel >/dev/null
 work=$(mktemp -d)
@@ -125,6 +125,15 @@ read_back info_i --info -p 65536 image.hex
 read_back map_i --info --map -p 65536 image.hex
 read_back verify_i --verify -p 65536 full.hex image.hex
 read_back extract_i --extract -p 65536 image.hex back.hex
+# A chip of 64 KiB that holds the full image, updated in place; and the
+# write calls of an update of it with one page that differs, and without.
+"$TW" -p 65536 --binary full.hex chip64.bin 2>/dev/null
+read_back verify64_i --verify --binary -p 65536 full.hex chip64.bin
+read_back update64_i --update -p 65536 full.hex chip64.bin
+writes() { strace -f -e trace=pwrite64 -o writes.txt "$TW" --update -p 65536 full.hex "$1" >/dev/null 2>&1; grep -c pwrite64 writes.txt; }
+writes_held=$(writes chip64.bin)
+printf '\125' | dd of=chip64.bin bs=1 seek=1000 conv=notrunc 2>/dev/null
+writes_one=$(writes chip64.bin)
 bi=$(instructions "$TW" -p 65536 big.hex out.hex); bm=$(wall_ms 5 "$TW -p 65536 big.hex out.hex"); bk=$(peak_kib "$TW" -p 65536 big.hex out.hex)
 bcm=$(wall_ms 5 "cp big.hex out.hex")
 row "tarnwick -p 65536 big.hex ($(($(wc -c <big.hex) / 1000000)) MB)" "$bi" "$bm" "$bk"
@@ -155,6 +164,7 @@ chip_row cv "tarnwick --verify --binary $CHIP full.hex chip.bin" "$TW" --verify 
 chip_row ci "tarnwick --info --binary $CHIP chip.bin" "$TW" --info --binary $CHIP chip.bin
 chip_row ch "tarnwick --verify $CHIP full.hex chip.hex ($(($(wc -c <chip.hex) / 1000000)) MB)" "$TW" --verify $CHIP full.hex chip.hex
 chip_row cd "tarnwick --diff --binary $CHIP chip.bin chip3.bin" "$TW" --diff --binary $CHIP chip.bin chip3.bin
+chip_row cu "tarnwick --update $CHIP full.hex chip.bin" "$TW" --update $CHIP full.hex chip.bin
 chip_row cm "cmp chip.bin chip2.bin" cmp chip.bin chip2.bin
 chip_row cc "crc32 chip.bin" crc32 chip.bin
 
@@ -206,6 +216,13 @@ check "peak RSS, 16 MiB: each run at most 24 MiB" "$cv_k / $ci_k / $ch_k KiB" "$
 check "instructions, 16 MiB: --diff --binary at most 100 M" "$cd_i" "$cd_i <= 100000000"
 check "CPU time, 16 MiB: --diff --binary at most 1.5x cmp" "$(ratio "$cd_c" "$cm_c")x cmp" "$cd_c <= 1.5 * $cm_c"
 check "peak RSS, 16 MiB: --diff of two read-outs at most 48 MiB" "$cd_k KiB" "$cd_k <= 49152"
+check "CPU time, 16 MiB: --update of a chip that holds the image at most 1.5x cmp" "$(ratio "$cu_c" "$cm_c")x cmp" "$cu_c <= 1.5 * $cm_c"
+if [ -n "$update64_i" ] && [ -n "$verify64_i" ]; then
+	check "instructions, 64 KiB chip that holds the image: --update at most 1.2x --verify --binary" "$update64_i / $verify64_i" "$update64_i <= 1.2 * $verify64_i"
+else
+	check "instructions, 64 KiB chip that holds the image: --update at most 1.2x --verify --binary" "not measured: a mode fails" 0
+fi
+check "write calls of --update: one for one page that differs, none for a chip that holds the image" "$writes_one / $writes_held" "$writes_one == 1 && $writes_held == 0"
 check "loader at least 400 MB/s" "$load_mbs MB/s" "$load_mbs >= 400"
 check "writer at least 400 MB/s" "$write_mbs MB/s" "$write_mbs >= 400"
 check "100 MB file in under 0.5 s" "$bm ms" "$bm < 500"
