@@ -123,6 +123,7 @@ chip_i=$(instructions "$TW" -p 65536 --binary --eeprom-size=65536 full.hex out.b
 row "tarnwick -p 65536 --binary --eeprom-size=65536 full.hex" "$chip_i" "$chip_m" "$chip_k"
 read_back info_i --info -p 65536 image.hex
 read_back map_i --info --map -p 65536 image.hex
+read_back picture_i --info --picture=image.svg -p 65536 image.hex
 read_back verify_i --verify -p 65536 full.hex image.hex
 read_back extract_i --extract -p 65536 image.hex back.hex
 # A chip of 64 KiB that holds the full image, updated in place; and the
@@ -162,6 +163,7 @@ chip_row() { # variable prefix, what the row is called, command
 }
 chip_row cv "tarnwick --verify --binary $CHIP full.hex chip.bin" "$TW" --verify --binary $CHIP full.hex chip.bin
 chip_row ci "tarnwick --info --binary $CHIP chip.bin" "$TW" --info --binary $CHIP chip.bin
+chip_row cpi "tarnwick --info --binary $CHIP --picture=chip.svg chip.bin" "$TW" --info --binary $CHIP --picture=chip.svg chip.bin
 chip_row ch "tarnwick --verify $CHIP full.hex chip.hex ($(($(wc -c <chip.hex) / 1000000)) MB)" "$TW" --verify $CHIP full.hex chip.hex
 chip_row cd "tarnwick --diff --binary $CHIP chip.bin chip3.bin" "$TW" --diff --binary $CHIP chip.bin chip3.bin
 chip_row cu "tarnwick --update $CHIP full.hex chip.bin" "$TW" --update $CHIP full.hex chip.bin
@@ -193,6 +195,12 @@ if [ -n "$info_i" ] && [ -n "$map_i" ]; then
 else
 	check "instructions, full image: --info --map at most 1.1x --info" "not measured: a mode fails" 0
 fi
+if [ -n "$info_i" ] && [ -n "$picture_i" ]; then
+	check "instructions, full image: --info --picture at most 1.3x --info" "$picture_i / $info_i" "$picture_i <= 1.3 * $info_i"
+else
+	check "instructions, full image: --info --picture at most 1.3x --info" "not measured: a mode fails" 0
+fi
+check "instructions, 16 MiB: --info --binary --picture at most 1.5x --info --binary" "$cpi_i / $ci_i" "$cpi_i <= 1.5 * $ci_i"
 # A mode that fails has no count and meets no target.
 two_conversions() { # name, instructions or nothing
 	if [ -n "$2" ]; then

@@ -11,8 +11,8 @@
 # Every option, as tarnwick --help lists them: -c for "-c MHz", --fill= for
 # "--fill=HH", an option that takes its value behind "=".
 _tarnwick_options='-a -b -c -e -h -i -p -s -t --binary --diff --dry-run --eeprom-size= --extract
-	--fill= --help --info --json --map --page-size= --serial= --serial-counter= --serial-log=
-	--serial-number= --set= --srec --update --verify --version'
+	--fill= --help --info --json --map --page-size= --picture= --serial= --serial-counter=
+	--serial-log= --serial-number= --set= --srec --update --verify --version'
 
 # The modes, each a letter and its option: c the conversion, which has
 # none, i --info, v --verify, x --extract, d --diff, u --update; and the
@@ -20,7 +20,7 @@ _tarnwick_options='-a -b -c -e -h -i -p -s -t --binary --diff --dry-run --eeprom
 _tarnwick_modes='c: i:--info v:--verify x:--extract d:--diff u:--update'
 declare -A _tarnwick_takes=([-a]=c [-b]=civxd [-c]=cvu [-e]=cvu [-s]=cvu [--binary]=civxd
 	[--srec]=c [--set=]=cvu [--serial-number=]=cvu [--serial-counter=]=cu [--serial-log=]=cvu
-	[--json]=ivxdu [--map]=ivxd [--page-size=]=u [--dry-run]=u)
+	[--json]=ivxdu [--map]=ivxd [--picture=]=ivxdu [--page-size=]=u [--dry-run]=u)
 
 _tarnwick()
 {
@@ -56,7 +56,7 @@ _tarnwick()
 			for o in $_tarnwick_options; do
 				[[ $o == "--$long" || $o == "--$long=" ]] && given+=" $o"
 			done
-			[[ $long == @(fill|eeprom-size|page-size|set|serial|serial-*) && $word != *=* ||
+			[[ $long == @(fill|eeprom-size|page-size|picture|set|serial|serial-*) && $word != *=* ||
 				${COMP_WORDS[i + 1]} == = ]] && arg=$long
 			continue
 		fi
@@ -80,7 +80,7 @@ _tarnwick()
 		mapfile -t COMPREPLY < <(compgen -P "$prefix" -W '4 8 12 16 20' -- "$cur")
 		return
 		;;
-	e | serial-counter | serial-log) ;; # a file name
+	e | picture | serial-counter | serial-log) ;; # a file name
 	?*)
 		return # a name, a number or a byte: nothing to offer
 		;;

@@ -8,7 +8,7 @@
 set -eu
 
 if [ "$#" -eq 0 ]; then
-	set -- cmake make gcc g++ libgtest-dev srecord valgrind groff mandoc
+	set -- cmake make gcc g++ libgtest-dev srecord valgrind groff mandoc libxml2-utils chromium
 fi
 
 missing=""

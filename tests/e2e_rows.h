@@ -83,20 +83,24 @@ class e2e_test : public testing::TestWithParam<e2e_case> {};
 inline const std::string HELP =
 	"usage: tarnwick [options] <infile> <outfile>\n"
 	"       tarnwick --info [-b address] [-i] [-p size] [-t] [--binary] [--fill=HH]\n"
-	"                [--eeprom-size=N] [--serial=A:F:W] [--json] [--map] <image>\n"
-	"       tarnwick --verify [options] [--json] [--map] <infile> <image>\n"
+	"                [--eeprom-size=N] [--serial=A:F:W] [--json] [--map]\n"
+	"                [--picture=FILE] <image>\n"
+	"       tarnwick --verify [options] [--json] [--map] [--picture=FILE]\n"
+	"                <infile> <image>\n"
 	"       tarnwick --extract [-b address] [-i] [-p size] [-t] [--binary]\n"
 	"                [--fill=HH] [--eeprom-size=N] [--serial=A:F:W] [--json] [--map]\n"
-	"                <image> <program.hex> [<expert.hex>]\n"
+	"                [--picture=FILE] <image> <program.hex> [<expert.hex>]\n"
 	"       tarnwick --diff [-b address] [-i] [-p size] [-t] [--binary] [--fill=HH]\n"
 	"                [--eeprom-size=N] [--serial=A:F:W] [--json] [--map]\n"
-	"                <image-a> <image-b>\n"
-	"       tarnwick --update [options] [--page-size=N] [--dry-run] <infile> <chip>\n"
+	"                [--picture=FILE] <image-a> <image-b>\n"
+	"       tarnwick --update [options] [--page-size=N] [--dry-run] [--json]\n"
+	"                [--picture=FILE] <infile> <chip>\n"
 	"Lays out a microcontroller program, read as Intel HEX or S-record, as a serial\n"
 	"EEPROM image behind its boot header, and writes the image; or reads an image\n"
 	"back: checks it, compares it with the layout of a program or with another\n"
-	"image, or takes the program out of it. Images are read as Intel HEX, S-record\n"
-	"or raw bytes.\n"
+	"image, or takes the program out of it; or writes the image into a chip in\n"
+	"place. Images are read as Intel HEX, S-record or raw bytes, and drawn as SVG\n"
+	"pictures.\n"
 	"\n"
 	"  -c MHz        crystal frequency: 4, 8, 12, 16 (default) or 20\n"
 	"  -s            slow EEPROM clock (500 kHz) instead of 1 MHz and higher\n"
@@ -164,6 +168,9 @@ inline const std::string HELP =
 	"                one line\n"
 	"  --map         end the report of --info, --verify, --extract or --diff with\n"
 	"                a map of the image, a character for each 256-byte block\n"
+	"  --picture=FILE\n"
+	"                draw the image's cells into FILE, an SVG picture: what each\n"
+	"                holds, in colours, and where the images differ\n"
 	"  -h            print the short usage text on the standard error stream\n"
 	"  --help        print this help\n"
 	"  --version     print the version\n"
@@ -197,6 +204,8 @@ inline std::string bytes_from_1(int n)
 		bytes += char(i);
 	return bytes;
 }
+// An erased chip of 4 KiB.
+inline const std::string ERASED_4K(4096, '\xFF');
 inline const std::string BYTES_1_TO_3E = bytes_from_1(0x3E);
 inline const std::string BAD_SET = "ERROR: Invalid --set value: give ADDRESS:BYTES in hexadecimal, 1 to 256 bytes\n";
 

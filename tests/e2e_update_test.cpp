@@ -4,7 +4,6 @@
 namespace {
 
 // A chip of 4 KiB, erased; and holding the image of PROGRAM.
-const std::string ERASED_4K(4096, '\xFF');
 const std::string IMAGE_4K = RAW_8.substr(0, 6) + std::string(4090, '\xFF');
 // A program of two pages: the header's, and the one of address 100h.
 const std::string TWO_PAGES = ":03000000020000FB\n:01010000AA54\n" + EOF_RECORD;

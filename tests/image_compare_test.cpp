@@ -48,10 +48,11 @@ TEST(image_compare, counts_every_difference_and_keeps_the_first_in_order)
 	put_bytes(actual, 62, {1, 2, 3}); // across two blocks of cells
 	image_put(actual, 100000, 4);
 	cell_difference d[2] = {};
-	uint8_t blocks[512] = {};
+	std::vector<uint64_t> cells(cell_set_words(actual->size));
 	compare_request q = {&PLAN, 0};
-	EXPECT_EQ(4u, image_compare(layout.get(), actual, &q, d, 2, blocks));
-	EXPECT_TRUE(blocks[0] && !blocks[1] && blocks[100000 >> 8]);
+	EXPECT_EQ(4u, image_compare(layout.get(), actual, &q, d, 2, cells.data()));
+	EXPECT_EQ(62u, next_in_cell_set(cells.data(), 0, actual->size));
+	EXPECT_EQ(100000u, next_in_cell_set(cells.data(), 65, actual->size));
 	EXPECT_TRUE(d[0].cell == 62 && d[0].held == 1 && d[1].cell == 63 && d[1].held == 2);
 	image_free(actual);
 }

@@ -25,7 +25,8 @@ edit_table() {
 }
 
 for table in modes/modes.cpp:MODE_INFO:MODE_VERIFY forms/forms.cpp:FORM_SREC:FORM_C_ARRAY \
-	cli/options.cpp:OPT_JSON:OPT_MAP image/serial_formats.cpp:SERIAL_HEX:SERIAL_USB; do
+	cli/options.cpp:OPT_JSON:OPT_MAP image/serial_formats.cpp:SERIAL_HEX:SERIAL_USB \
+	image/cell_kinds.cpp:KIND_SERIAL:KIND_SET; do
 	file=${table%%:*} rest=${table#*:}
 	row=${rest%%:*} next=${rest#*:}
 	if ! compiles "$src/$file"; then

@@ -83,6 +83,9 @@ constexpr option_row OPTION_TABLE[] = {
 	{OPT_MAP, 0, "map", 0, IN_READ_BACK | IN_DIFF, "--map",
 	 "end the report of --info, --verify, --extract or --diff with\na map of the image, a "
 	 "character for each 256-byte block"},
+	{OPT_PICTURE, 0, "picture", 1, IN_READ_BACK | IN_DIFF | IN_UPDATE, "--picture=FILE",
+	 "draw the image's cells into FILE, an SVG picture: what each\nholds, in colours, and "
+	 "where the images differ"},
 	{OPT_USAGE, 'h', nullptr, 0, IN_EVERY_MODE, "-h",
 	 "print the short usage text on the standard error stream"},
 	{OPT_HELP, 0, "help", 0, IN_EVERY_MODE, "--help", "print this help"},
@@ -317,6 +320,7 @@ static int apply_option(run_options *opts, int option, const char *arg)
 	case OPT_HELP: print_help(); return SCAN_HELP;
 	case OPT_JSON: opts->json = 1; break;
 	case OPT_MAP: opts->map = 1; break;
+	case OPT_PICTURE: opts->picture_file = arg; break;
 	case OPT_VERSION: break; // taken before the scan
 	default: print_usage(); return SCAN_ERROR;
 	}

@@ -27,8 +27,9 @@ static const char HELP_ABOUT[] =
 	"Lays out a microcontroller program, read as Intel HEX or S-record, as a serial\n"
 	"EEPROM image behind its boot header, and writes the image; or reads an image\n"
 	"back: checks it, compares it with the layout of a program or with another\n"
-	"image, or takes the program out of it. Images are read as Intel HEX, S-record\n"
-	"or raw bytes.\n"
+	"image, or takes the program out of it; or writes the image into a chip in\n"
+	"place. Images are read as Intel HEX, S-record or raw bytes, and drawn as SVG\n"
+	"pictures.\n"
 	"\n";
 static const char HELP_TAIL[] =
 	"\n"

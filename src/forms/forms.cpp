@@ -25,7 +25,7 @@ static_assert(rows_in_order(FORMS, FORM_COUNT), "one row for each form, in the o
 int form_of_option(const char *option)
 {
 	for (const form_row &f : FORMS)
-		if (f.option[0] != '\0' && std::strcmp(f.option, option) == 0)
+		if (f.option[0] != '\0' && f.option[1] == option[1] && std::strcmp(f.option, option) == 0)
 			return f.id;
 	return -1;
 }

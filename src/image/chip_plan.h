@@ -91,6 +91,9 @@ int cells_in_use(const image *img, const chip_plan *p, uint32_t first, uint32_t 
 // The last cell below end that is in use, or -1.
 int64_t last_in_use(const image *img, const chip_plan *p, uint32_t end);
 
+// The number of cells from first to end - 1 that are in use.
+uint32_t count_in_use(const image *img, const chip_plan *p, uint32_t first, uint32_t end);
+
 // Cells of a block of the map, and of the comparisons that mark the blocks
 // that differ.
 constexpr uint32_t MAP_BLOCK_CELLS = 256;

@@ -128,12 +128,40 @@ uint32_t image_next_gap(const image *img, uint32_t first, uint32_t end)
 	return next_bit(img->held, first, end, ~uint64_t(0));
 }
 
+uint32_t next_in_cell_set(const uint64_t *set, uint32_t first, uint32_t end)
+{
+	return next_bit(set, first, end, 0);
+}
+
+int64_t last_in_cell_set(const uint64_t *set, uint32_t end)
+{
+	for (uint32_t word = (end + 63) >> 6; word-- > 0;) {
+		uint64_t bits = set[word] & word_mask(word * 64, end, word);
+		if (bits != 0)
+			return int64_t(word) * 64 + 63 - __builtin_clzll(bits);
+	}
+	return -1;
+}
+
+// The set bits of x, counted in place: a count that the compiler's own
+// would take from a library that every run then loads.
+static uint32_t count_bits(uint64_t x)
+{
+	x -= (x >> 1) & 0x5555555555555555u;
+	x = (x & 0x3333333333333333u) + ((x >> 2) & 0x3333333333333333u);
+	x = (x + (x >> 4)) & 0x0F0F0F0F0F0F0F0Fu;
+	return uint32_t((x * 0x0101010101010101u) >> 56);
+}
+
+uint32_t image_count_held(const image *img, uint32_t first, uint32_t end)
+{
+	uint32_t count = 0;
+	for (uint32_t word = first >> 6; first < end && word <= (end - 1) >> 6; word++)
+		count += count_bits(img->held[word] & word_mask(first, end, word));
+	return count;
+}
+
 uint32_t image_end(const image *img, uint32_t end)
 {
-	for (uint32_t word = (end + 63) >> 6; end > 0 && word-- > 0;) {
-		uint64_t bits = img->held[word] & word_mask(word * 64, end, word);
-		if (bits != 0)
-			return word * 64 + 64 - uint32_t(__builtin_clzll(bits));
-	}
-	return 0;
+	return uint32_t(last_in_cell_set(img->held, end) + 1);
 }

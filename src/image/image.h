@@ -106,4 +106,28 @@ uint32_t image_next_gap(const image *img, uint32_t first, uint32_t end);
 // does.
 uint32_t image_end(const image *img, uint32_t end);
 
+// The number of cells from first to end - 1 that hold a byte.
+uint32_t image_count_held(const image *img, uint32_t first, uint32_t end);
+
+// A set of cells, laid out as held is: bit i % 64 of word i / 64 for cell
+// i. The words of a set of cells cells, a cell's bit, and adding a cell.
+inline size_t cell_set_words(uint32_t cells)
+{
+	return (size_t(cells) + 63) / 64;
+}
+inline bool in_cell_set(const uint64_t *set, uint32_t i)
+{
+	return (set[i >> 6] >> (i & 63) & 1) != 0;
+}
+inline void add_to_cell_set(uint64_t *set, uint32_t i)
+{
+	set[i >> 6] |= uint64_t(1) << (i & 63);
+}
+
+// The first cell of set from first to end - 1, or end when it has none.
+uint32_t next_in_cell_set(const uint64_t *set, uint32_t first, uint32_t end);
+
+// The last cell of set below end, or -1 when it has none.
+int64_t last_in_cell_set(const uint64_t *set, uint32_t end);
+
 #endif

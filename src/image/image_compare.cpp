@@ -12,7 +12,7 @@ struct difference_list {
 	cell_difference *diffs;
 	uint32_t most;
 	uint32_t count;
-	uint8_t *blocks;
+	uint64_t *differing;
 };
 
 // Whether cell i of actual fits cell i of layout (null: a layout that
@@ -26,17 +26,23 @@ static bool cell_fits(const image *layout, const image *actual, const compare_re
 	return actual->bytes[i] == layout->bytes[i] && (image_holds(actual, i) || q->missing_is_fill);
 }
 
+cell_difference cell_difference_at(const image *layout, const image *actual,
+				   const compare_request *q, uint32_t i)
+{
+	bool empty = layout == nullptr || i >= layout->size || !image_holds(layout, i);
+	return {i, image_cell(actual, i), empty ? -1 : layout->bytes[i], empty ? q->plan->fill : -1,
+		i >= plan_beyond(q->plan)};
+}
+
 // Counts a difference and keeps it while there is room.
 static void note_difference(difference_list *list, const image *layout, const image *actual,
 			    const compare_request *q, uint32_t i)
 {
-	bool empty = layout == nullptr || !image_holds(layout, i);
 	if (list->count < list->most)
-		list->diffs[list->count] = {i, image_cell(actual, i), empty ? -1 : layout->bytes[i],
-					    empty ? q->plan->fill : -1, i >= plan_beyond(q->plan)};
+		list->diffs[list->count] = cell_difference_at(layout, actual, q, i);
 	list->count++;
-	if (list->blocks != nullptr)
-		list->blocks[map_block_of(i)] = 1;
+	if (list->differing != nullptr)
+		add_to_cell_set(list->differing, i);
 }
 
 static void compare_cells(const image *layout, const image *actual, const compare_request *q,
@@ -88,7 +94,7 @@ static bool same_block(const uint8_t *a, const uint8_t *b)
 }
 
 uint32_t image_diff(const image *a, const image *b, cell_pair *pairs, uint32_t most,
-		    uint8_t *differing_blocks)
+		    uint64_t *differing)
 {
 	uint32_t count = 0, size = a->size;
 	for (uint32_t first = 0; first < size; first += COMPARE_BLOCK_CELLS) {
@@ -101,16 +107,16 @@ uint32_t image_diff(const image *a, const image *b, cell_pair *pairs, uint32_t m
 			if (count < most)
 				pairs[count] = cell_pair{i, a->bytes[i], b->bytes[i]};
 			count++;
-			differing_blocks[map_block_of(i)] = 1;
+			add_to_cell_set(differing, i);
 		}
 	}
 	return count;
 }
 
 uint32_t image_compare(const image *layout, const image *actual, const compare_request *request,
-		       cell_difference *diffs, uint32_t most, uint8_t *differing_blocks)
+		       cell_difference *diffs, uint32_t most, uint64_t *differing)
 {
-	difference_list list = {diffs, most, 0, differing_blocks};
+	difference_list list = {diffs, most, 0, differing};
 	uint32_t reach = plan_chip_cells(request->plan);
 	uint32_t laid = layout->size < reach ? layout->size : reach;
 	uint32_t i = 0;

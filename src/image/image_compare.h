@@ -32,12 +32,16 @@ struct compare_request {
 // that it may reach against layout: a cell that layout fills must hold the
 // same byte, and one that layout leaves empty, or that lies beyond layout,
 // must not be in use. Stores the first most differences, in increasing cell
-// order, into diffs (which may be null when most is 0), flags the map block
-// of each one in differing_blocks (null, or a flag for each block that
-// actual may reach) and returns how many cells differ in all: 0 when
-// actual agrees with layout.
+// order, into diffs (which may be null when most is 0), adds each one to
+// the cell set differing (null, or one of actual's cells) and returns how
+// many cells differ in all: 0 when actual agrees with layout.
 uint32_t image_compare(const image *layout, const image *actual, const compare_request *request,
-		       cell_difference *diffs, uint32_t most, uint8_t *differing_blocks);
+		       cell_difference *diffs, uint32_t most, uint64_t *differing);
+
+// The difference of cell i of actual from layout, as image_compare finds
+// it.
+cell_difference cell_difference_at(const image *layout, const image *actual,
+				   const compare_request *request, uint32_t i);
 
 // One cell in which two images differ, and the bytes they hold or stand
 // for there.
@@ -49,10 +53,10 @@ struct cell_pair {
 
 // Compares every cell of two images of one size, by the bytes that they
 // hold or stand for (from plan_image of one plan). Stores the first most
-// differences, in increasing cell order, into pairs, flags the map block
-// of each one in differing_blocks (a flag for each block of the images),
-// and returns how many cells differ in all.
+// differences, in increasing cell order, into pairs, adds each one to the
+// cell set differing (one of the images' cells), and returns how many
+// cells differ in all.
 uint32_t image_diff(const image *a, const image *b, cell_pair *pairs, uint32_t most,
-		    uint8_t *differing_blocks);
+		    uint64_t *differing);
 
 #endif

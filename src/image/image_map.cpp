@@ -6,10 +6,19 @@ uint32_t map_reach(const chip_plan *p)
 	return p->chip_size > p->program_size ? p->chip_size : p->program_size;
 }
 
-uint32_t map_blocks(int64_t last_in_use, uint32_t reach)
+uint32_t map_blocks(const image *img, const chip_plan *p, const uint64_t *differing)
 {
-	uint64_t end = last_in_use + 1 > int64_t(reach) ? uint64_t(last_in_use + 1) : reach;
-	return map_blocks_of(uint32_t(end));
+	// No cell in use lies beyond the cells that an image may reach.
+	uint32_t reach = map_reach(p);
+	int64_t last = reach < plan_chip_cells(p) ? last_in_use(img, p, plan_chip_cells(p)) : -1;
+	int64_t last_differing = differing != nullptr ? last_in_cell_set(differing, img->size) : -1;
+	int64_t end = last > last_differing ? last + 1 : last_differing + 1;
+	return map_blocks_of(uint32_t(end > int64_t(reach) ? end : reach));
+}
+
+int map_label_digits(uint32_t last_row)
+{
+	return last_row > 0xFFFFFF ? 7 : last_row > 0xFFFFF ? 6 : last_row > 0xFFFF ? 5 : 4;
 }
 
 // The cells first to end - 1 that the image holds: none behind its last.
@@ -19,11 +28,12 @@ static int use_between(const image *img, const chip_plan *p, uint32_t first, uin
 	return first < end ? cells_in_use(img, p, first, end - first) : USE_NONE;
 }
 
-char map_block(const image *img, const chip_plan *p, const uint8_t *differing, uint32_t block)
+char map_block(const image *img, const chip_plan *p, const uint64_t *differing, uint32_t block)
 {
-	if (differing != nullptr && differing[block])
-		return 'X';
 	uint32_t first = block * MAP_BLOCK_CELLS, end = first + MAP_BLOCK_CELLS;
+	uint32_t inside = end < img->size ? end : img->size;
+	if (differing != nullptr && first < inside && next_in_cell_set(differing, first, inside) < inside)
+		return 'X';
 	// The cells below the program memory size, and those from it on.
 	uint32_t split = p->program_size < first ? first : p->program_size < end ? p->program_size : end;
 	if (use_between(img, p, split, end) != USE_NONE)

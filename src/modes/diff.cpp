@@ -9,6 +9,7 @@
 #include "image/image_compare.h"
 #include "modes/info_report.h"
 #include "modes/modes.h"
+#include "modes/picture_file.h"
 #include "modes/read_back.h"
 #include "platform/memory.h"
 #include "report/diag.h"
@@ -50,17 +51,38 @@ static void report_pairs(const diff_side *a, const diff_side *b, const cell_pair
 	report_more_differences(count);
 }
 
+// The text of a cell in which the two images differ: "55h in a, FFh in b".
+static void describe_pair(const void *context, uint32_t cell, char *text, size_t size)
+{
+	const diff_side *sides = static_cast<const diff_side *>(context);
+	std::snprintf(text, size, "%02Xh in a, %02Xh in b", unsigned(sides[0].img->bytes[cell]),
+		      unsigned(sides[1].img->bytes[cell]));
+}
+
+// With --picture, draws image a, its cells that differ from image b
+// marked.
+static int draw(const run_options *opts, const diff_side *sides, const uint64_t *differing)
+{
+	if (opts->picture_file == nullptr)
+		return 0;
+	const diff_side *a = &sides[0];
+	uint32_t covered = covered_cells(&opts->plan, a->raw_length);
+	picture_request r = picture_of(opts, &opts->plan, a->name, a->form, a->img, covered,
+				       image_crc32(a->img, covered), program_start(opts, a->img), 0);
+	r.against = sides[1].name;
+	r.cells.differing = differing;
+	r.describe = describe_pair;
+	r.context = sides;
+	return write_picture_file(opts, &r);
+}
+
 // The report, then the cells that differ: the header's checks are not
 // made, as a broken board is what one compares.
 static int compare(const run_options *opts, read_back *b, const diff_side *sides)
 {
-	uint32_t blocks = map_blocks_of(b->img->size);
-	uint8_t *differing = static_cast<uint8_t *>(run_realloc(nullptr, blocks));
-	if (differing == nullptr) {
-		diag_error("Out of memory");
+	uint64_t *differing = new_cell_set(b->img->size);
+	if (differing == nullptr)
 		return 1;
-	}
-	std::memset(differing, 0, blocks);
 	cell_pair pairs[NAMED_DIFFERENCES];
 	uint32_t count = image_diff(sides[0].img, sides[1].img, pairs, NAMED_DIFFERENCES, differing);
 	put_side(&b->r, opts, &sides[0], "a");
@@ -72,11 +94,12 @@ static int compare(const run_options *opts, read_back *b, const diff_side *sides
 			   &opts->serial);
 	if (opts->map)
 		report_map(&b->r, sides[0].img, &opts->plan, differing);
-	std::free(differing);
 	if (!opts->json)
 		std::fflush(stdout);
 	report_pairs(&sides[0], &sides[1], pairs, count);
-	return count == 0 ? 0 : 1;
+	int drawn = draw(opts, sides, differing);
+	std::free(differing);
+	return count == 0 && drawn == 0 ? 0 : 1;
 }
 
 static int diff(const run_options *opts, read_back *b)

@@ -5,6 +5,7 @@
 #include "forms/forms.h"
 #include "image/layout.h"
 #include "modes/info_report.h"
+#include "modes/picture_file.h"
 #include "modes/modes.h"
 #include "modes/read_back.h"
 #include "platform/files.h"
@@ -146,6 +147,7 @@ static chip_plan chip_of(const run_options *opts, uint32_t raw_length)
 // What --extract found in the image, to take it apart.
 struct extract_state {
 	int form;
+	uint32_t raw_length;
 	chip_plan plan;
 	image_facts facts;
 	info_request request;
@@ -157,9 +159,9 @@ struct extract_state {
 // that has been reported on, -1 after a failure before the report.
 static int take_apart(const run_options *opts, read_back *b, extract_state *x)
 {
-	uint32_t raw_length;
-	if (read_image(opts, opts->image_file, &b->img, &x->form, &raw_length) != 0)
+	if (read_image(opts, opts->image_file, &b->img, &x->form, &x->raw_length) != 0)
 		return -1;
+	uint32_t raw_length = x->raw_length;
 	x->plan = chip_of(opts, raw_length);
 	x->request = info_request_of(opts, &x->plan, raw_length);
 	image_findings found;
@@ -217,8 +219,9 @@ static int extract(const run_options *opts, read_back *b)
 	if (opts->map)
 		report_map(&b->r, b->img, &x.plan, nullptr);
 	// The report must have reached stdout before any file is written.
-	if (refused != 0 || std::fflush(stdout) != 0 || std::ferror(stdout) != 0 ||
-	    write_parts(opts, &x.layout, b->img) != 0)
+	int failed = std::fflush(stdout) != 0 || std::ferror(stdout) != 0;
+	failed |= draw_image_read(opts, &x.plan, b->img, x.form, x.raw_length, &x.facts);
+	if (refused != 0 || failed || write_parts(opts, &x.layout, b->img) != 0)
 		return 1;
 	return put_command(&b->r, opts, b->img, x.form, &x.plan);
 }

@@ -86,16 +86,11 @@ board_finding put_serial(report *r, const char *key, const image *img, int64_t s
 	return f;
 }
 
-void report_map(report *r, const image *img, const chip_plan *plan, const uint8_t *differing)
+void report_map(report *r, const image *img, const chip_plan *plan, const uint64_t *differing)
 {
-	int64_t last = last_in_use(img, plan, plan_chip_cells(plan));
-	uint32_t blocks = map_blocks(last, map_reach(plan));
-	for (uint32_t block = map_blocks_of(img->size); differing != nullptr && block-- > blocks;)
-		if (differing[block])
-			blocks = block + 1;
+	uint32_t blocks = map_blocks(img, plan, differing);
 	uint32_t rows = (blocks + MAP_ROW_BLOCKS - 1) / MAP_ROW_BLOCKS;
-	uint32_t last_row = (rows - 1) * MAP_ROW_BLOCKS * MAP_BLOCK_CELLS;
-	int width = last_row > 0xFFFFFF ? 7 : last_row > 0xFFFFF ? 6 : last_row > 0xFFFF ? 5 : 4;
+	int width = map_label_digits((rows - 1) * MAP_ROW_BLOCKS * MAP_BLOCK_CELLS);
 	char legend[96];
 	std::snprintf(legend, sizeof legend, "%u-byte blocks; # all in use, + some, . none, ! beyond -p%s",
 		      unsigned(MAP_BLOCK_CELLS), differing != nullptr ? ", X differs" : "");

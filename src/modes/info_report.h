@@ -23,10 +23,10 @@ int report_image(report *r, int form, const image *img, const info_request *requ
 // with a row of the blocks of every 32, each row its first cell (four
 // hexadecimal digits at least, as many as the last row needs) and the
 // characters of its blocks, to the plan's reach and the last cell in use
-// at least. With differing (a flag for each block that the image may
-// reach, or null) for a comparison, whose legend adds 'X', and which
-// reaches the last block that differs too.
-void report_map(report *r, const image *img, const chip_plan *plan, const uint8_t *differing);
+// at least. With differing (a cell set of the image's cells, or null) for
+// a comparison, whose legend adds 'X', and which reaches the last block
+// that differs too.
+void report_map(report *r, const image *img, const chip_plan *plan, const uint64_t *differing);
 
 // Puts key ("serial"), the serial number read back from img for a program
 // that begins in cell start (-1: not known), into r, or unknown; returns

@@ -10,26 +10,29 @@ constexpr mode_row MODES[] = {
 	 {NAME_PROGRAM, NAME_IMAGE}, 1, 0, NO_FILL, run_convert},
 	{MODE_INFO, "--info", "Give one image: tarnwick --info [options] <image>",
 	 "tarnwick --info [-b address] [-i] [-p size] [-t] [--binary] [--fill=HH]\n"
-	 "         [--eeprom-size=N] [--serial=A:F:W] [--json] [--map] <image>",
+	 "         [--eeprom-size=N] [--serial=A:F:W] [--json] [--map]\n"
+	 "         [--picture=FILE] <image>",
 	 1, 1, {NAME_IMAGE}, 0, 1, NO_FILL, run_info},
 	{MODE_VERIFY, "--verify",
 	 "Give a program and an image: tarnwick --verify [options] <infile> <image>",
-	 "tarnwick --verify [options] [--json] [--map] <infile> <image>", 2, 2,
+	 "tarnwick --verify [options] [--json] [--map] [--picture=FILE]\n"
+	 "         <infile> <image>", 2, 2,
 	 {NAME_PROGRAM, NAME_IMAGE}, 0, 1, ERASED_BYTE, run_verify},
 	{MODE_EXTRACT, "--extract",
 	 "Give an image and one or two files to write: tarnwick --extract [options] <image> "
 	 "<program.hex> [<expert.hex>]",
 	 "tarnwick --extract [-b address] [-i] [-p size] [-t] [--binary]\n"
 	 "         [--fill=HH] [--eeprom-size=N] [--serial=A:F:W] [--json] [--map]\n"
-	 "         <image> <program.hex> [<expert.hex>]",
+	 "         [--picture=FILE] <image> <program.hex> [<expert.hex>]",
 	 2, 3, {NAME_IMAGE, NAME_PROGRAM, NAME_EXPERT}, 0, 1, NO_FILL, run_extract},
 	{MODE_DIFF, "--diff", "Give two images: tarnwick --diff [options] <image-a> <image-b>",
 	 "tarnwick --diff [-b address] [-i] [-p size] [-t] [--binary] [--fill=HH]\n"
 	 "         [--eeprom-size=N] [--serial=A:F:W] [--json] [--map]\n"
-	 "         <image-a> <image-b>",
+	 "         [--picture=FILE] <image-a> <image-b>",
 	 2, 2, {NAME_IMAGE, NAME_SECOND_IMAGE}, 0, 1, ERASED_BYTE, run_diff},
 	{MODE_UPDATE, "--update", "Give a program and a chip: tarnwick --update [options] <infile> <chip>",
-	 "tarnwick --update [options] [--page-size=N] [--dry-run] <infile> <chip>", 2, 2,
+	 "tarnwick --update [options] [--page-size=N] [--dry-run] [--json]\n"
+	 "         [--picture=FILE] <infile> <chip>", 2, 2,
 	 {NAME_PROGRAM, NAME_IMAGE}, 1, 1, ERASED_BYTE, run_update},
 };
 static_assert(rows_in_order(MODES, MODE_COUNT), "one row for each mode, in the order of MODE_");
@@ -37,7 +40,8 @@ static_assert(rows_in_order(MODES, MODE_COUNT), "one row for each mode, in the o
 int mode_of_option(const char *long_name)
 {
 	for (const mode_row &m : MODES)
-		if (m.option != nullptr && std::strcmp(m.option + 2, long_name) == 0)
+		if (m.option != nullptr && m.option[2] == long_name[0] &&
+		    std::strcmp(m.option + 2, long_name) == 0)
 			return m.id;
 	return -1;
 }

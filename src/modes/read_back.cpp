@@ -1,9 +1,12 @@
 // What the read-back modes share: the report, the images, reading an image, the differences named.
 #include "modes/read_back.h"
 
+#include <cstring>
+
 #include "modes/info_report.h"
 #include "modes/input_file.h"
 #include "platform/files.h"
+#include "platform/memory.h"
 #include "platform/platform.h"
 #include "report/diag.h"
 
@@ -81,6 +84,17 @@ void report_more_differences(uint32_t count)
 		diag_error("1 more cell differs");
 	else if (count > NAMED_DIFFERENCES)
 		diag_error("%u more cells differ", unsigned(count - NAMED_DIFFERENCES));
+}
+
+uint64_t *new_cell_set(uint32_t cells)
+{
+	size_t bytes = cell_set_words(cells) * sizeof(uint64_t);
+	uint64_t *set = static_cast<uint64_t *>(run_realloc(nullptr, bytes == 0 ? 1 : bytes));
+	if (set == nullptr)
+		diag_error("Out of memory");
+	else
+		std::memset(set, 0, bytes);
+	return set;
 }
 
 uint32_t covered_cells(const chip_plan *plan, uint32_t raw_length)

@@ -42,6 +42,10 @@ int run_read_back(const run_options *opts, int other, read_back_mode mode);
 int read_image(const run_options *opts, const char *name, image **img, int *form,
 	       uint32_t *raw_length);
 
+// Allocates an empty cell set of cells cells; null after reporting "Out of
+// memory". Free it with std::free.
+uint64_t *new_cell_set(uint32_t cells);
+
 // Differing cells that a comparison names, one a line; the rest are
 // counted.
 constexpr uint32_t NAMED_DIFFERENCES = 10;

@@ -17,6 +17,7 @@ struct run_options {
 	int mode;                 // MODE_ (modes.h)
 	int json;                 // 1 after --json: the report as one JSON object
 	int map;                  // 1 after --map: the report ends with a map of the image
+	const char *picture_file; // --picture: the file to draw the image's cells into, or null
 	int verify_checksums;     // 0 after -i
 	int32_t program_size;     // -p, bytes; 4096 by default
 	uint32_t eeprom_size;     // --eeprom-size, bytes; 0 when not given

@@ -2,6 +2,7 @@
 #include "modes/run_rules.h"
 
 #include "modes/modes.h"
+#include "modes/picture_file.h"
 #include "report/diag.h"
 
 // Reading an image back takes an address of 32 bits and needs a program
@@ -43,5 +44,5 @@ static int check_serial_options(const run_options *opts)
 int check_run_rules(run_options *opts)
 {
 	plan_run(opts);
-	return check_read_back(opts) || check_serial_options(opts);
+	return check_read_back(opts) || check_serial_options(opts) || check_picture_file(opts);
 }

@@ -9,7 +9,9 @@
 // for -b and a program memory of at least 1 byte; a serial number's
 // number, counter or log needs --serial, a number and a counter do not go
 // together, and a mode that writes an image needs one of them with
-// --serial. Returns 0, or 1 after reporting the first rule broken.
+// --serial; the file of --picture is none of the run's other files and
+// one that can be written. Returns 0, or 1 after reporting the first rule
+// broken.
 int check_run_rules(run_options *opts);
 
 #endif

@@ -10,6 +10,7 @@
 #include "modes/counter.h"
 #include "modes/modes.h"
 #include "modes/patch_checks.h"
+#include "modes/picture_file.h"
 #include "modes/program_image.h"
 #include "modes/progress.h"
 #include "modes/read_back.h"
@@ -31,6 +32,8 @@ constexpr int WRITE_ROUNDS = 3;
 // each page that differs, their number, the lowest cells that differ and
 // their number, and the CRC-32 of the cells. What was written: a flag for
 // each page, the writes (pages written again counted) and their bytes.
+// With --picture, the cells in question as last read, the cells among
+// them that differ, and whether the last read was whole.
 struct update_run {
 	const run_options *opts;
 	const image *img;
@@ -47,6 +50,9 @@ struct update_run {
 	uint32_t writes;
 	uint64_t bytes;
 	progress line;
+	image *seen;
+	uint64_t *differing_set;
+	int read_whole;
 };
 
 // Opens the chip, for writing unless the run is dry, and says why not.
@@ -109,6 +115,10 @@ static void compare_read(update_run *u, uint32_t first, const uint8_t *read, uin
 {
 	uint32_t in_question = first >= u->cells ? 0 : u->cells - first < n ? u->cells - first : n;
 	u->crc = crc32_update(u->crc, read, in_question);
+	if (u->seen != nullptr) {
+		std::memcpy(u->seen->bytes + first, read, in_question);
+		image_mark(u->seen, first, in_question);
+	}
 	for (uint32_t i = in_question; i < n; i++)
 		u->tail[(first + i) % u->page] = read[i];
 	// Most pieces are the same as the image: one comparison of the whole.
@@ -123,6 +133,8 @@ static void compare_read(update_run *u, uint32_t first, const uint8_t *read, uin
 		u->differing_cells++;
 		u->differing += u->differ[cell / u->page] == 0;
 		u->differ[cell / u->page] = 1;
+		if (u->differing_set != nullptr)
+			add_to_cell_set(u->differing_set, cell);
 	}
 }
 
@@ -132,8 +144,11 @@ static int read_chip(update_run *u)
 {
 	uint8_t piece[MAX_PAGE_CELLS];
 	std::memset(u->differ, 0, u->pages);
+	if (u->differing_set != nullptr)
+		std::memset(u->differing_set, 0, cell_set_words(u->seen->size) * sizeof(uint64_t));
 	u->differing = u->differing_cells = 0;
 	u->crc = 0;
+	u->read_whole = 0;
 	for (uint32_t first = 0; first < u->span; first += MAX_PAGE_CELLS) {
 		uint32_t n = u->span - first < MAX_PAGE_CELLS ? u->span - first : MAX_PAGE_CELLS;
 		if (chip_read(&u->chip, first, piece, n) != CHIP_OK) {
@@ -142,6 +157,7 @@ static int read_chip(update_run *u)
 		}
 		compare_read(u, first, piece, n);
 	}
+	u->read_whole = 1;
 	return 0;
 }
 
@@ -288,6 +304,45 @@ static int peek_serial_number(const run_options *opts, serial_run *s)
 	       check_serial_fits(opts, s->number);
 }
 
+// The text of a cell that the chip holds otherwise than the image: "55h,
+// expected FFh".
+static void describe_seen(const void *context, uint32_t cell, char *text, size_t size)
+{
+	const update_run *u = static_cast<const update_run *>(context);
+	std::snprintf(text, size, "%02Xh, expected %02Xh", unsigned(u->seen->bytes[cell]),
+		      unsigned(u->img->bytes[cell]));
+}
+
+// With --picture, and where the chip was last read whole, draws the cells
+// in question as read, those that differ from the image marked.
+static int draw(const update_run *u, const image_layout *l)
+{
+	const run_options *opts = u->opts;
+	if (opts->picture_file == nullptr || !u->read_whole)
+		return 0;
+	picture_request r = picture_of(opts, &opts->plan, opts->image_file, FORM_RAW, u->seen, u->cells,
+				       u->crc, l->program_first, 1);
+	r.against = opts->program_file;
+	r.cells.header_cells = l->expert_first;
+	r.cells.differing = u->differing_set;
+	r.describe = describe_seen;
+	r.context = u;
+	return write_picture_file(opts, &r);
+}
+
+// With --picture, the image of the chip as read and the set of the cells
+// that differ. Returns 0, or 1 after reporting.
+static int prepare_picture(update_run *u)
+{
+	if (u->opts->picture_file == nullptr)
+		return 0;
+	u->seen = plan_image(&u->opts->plan);
+	u->differing_set = u->seen != nullptr ? new_cell_set(u->seen->size) : nullptr;
+	if (u->seen == nullptr)
+		diag_error("Out of memory");
+	return u->differing_set == nullptr;
+}
+
 // Lays out the program with its patches, as a conversion to --binary does.
 static int lay_out(const run_options *opts, image *img, image_layout *l)
 {
@@ -306,9 +361,9 @@ static int lay_out(const run_options *opts, image *img, image_layout *l)
 // Reads the chip, writes what differs and reads it back, and reports;
 // with a serial number, its line goes to the log once the chip holds the
 // image.
-static int update_chip(report *r, update_run *u, serial_run *s)
+static int update_chip(report *r, update_run *u, serial_run *s, const image_layout *l)
 {
-	int failed = plan_pages(u) || read_chip(u);
+	int failed = plan_pages(u) || prepare_picture(u) || read_chip(u);
 	if (failed)
 		return 1;
 	if (!u->opts->dry_run)
@@ -322,7 +377,7 @@ static int update_chip(report *r, update_run *u, serial_run *s)
 	}
 	if (!failed && !reported && !u->opts->dry_run && u->opts->serial_log != nullptr)
 		failed = log_serial(u->opts, s, u->img, "chip");
-	return failed || reported;
+	return draw(u, l) || failed || reported;
 }
 
 // The chip is opened, its size checked and the serial number got before
@@ -341,7 +396,7 @@ static int run(const run_options *opts, report *r, update_run *u, image *img)
 	if (status == 0) {
 		apply_board_data(img, &l, opts->patches, opts->patch_count,
 				 opts->has_serial ? &opts->serial : nullptr, s.number);
-		status = update_chip(r, u, &s);
+		status = update_chip(r, u, &s, &l);
 	}
 	if (serial)
 		status = end_serial(opts, &s, status);
@@ -364,6 +419,8 @@ int run_update(const run_options *opts)
 		u->img = img;
 		status = run(opts, &r, u, img);
 		std::free(u->differ);
+		std::free(u->differing_set);
+		image_free(u->seen);
 	}
 	report_end(&r);
 	std::free(u);

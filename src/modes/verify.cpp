@@ -4,7 +4,9 @@
 
 #include "image/image_compare.h"
 #include "image/image_map.h"
+#include "image/crc32.h"
 #include "modes/patch_checks.h"
+#include "modes/picture_file.h"
 #include "modes/info_report.h"
 #include "modes/program_image.h"
 #include "modes/modes.h"
@@ -52,15 +54,31 @@ static board_finding serial_of(const run_options *opts, const read_back *b, cons
 	return read_serial(b->img, l->program_first, &opts->serial, number);
 }
 
-// The differences of the image read back from the layout patched with the
-// run's bytes and serial number, and the blocks that hold them.
-static uint32_t compare(const run_options *opts, read_back *b, int form, cell_difference *diffs,
-			uint8_t *differing)
+// How the image read back is compared with the layout: a read-out saved as
+// text leaves out the records of erased cells, so with a fill byte given,
+// a missing cell holds it.
+static compare_request request_of(const run_options *opts, int form)
 {
-	// A read-out saved as text leaves out the records of erased cells: with
-	// a fill byte given, a missing cell holds it.
-	compare_request q = {&opts->plan, form != FORM_RAW && opts->fill_byte != NO_FILL};
-	return image_compare(b->other, b->img, &q, diffs, NAMED_DIFFERENCES, differing);
+	return {&opts->plan, form != FORM_RAW && opts->fill_byte != NO_FILL};
+}
+
+// With --picture, draws the image read back, its cells that differ from
+// the layout l marked.
+static int draw(const run_options *opts, const read_back *b, int form, uint32_t raw_length,
+		const image_layout *l, const uint64_t *differing)
+{
+	if (opts->picture_file == nullptr)
+		return 0;
+	uint32_t covered = covered_cells(&opts->plan, raw_length);
+	picture_request r = picture_of(opts, &opts->plan, opts->image_file, form, b->img, covered,
+				       image_crc32(b->img, covered), l->program_first, 1);
+	verify_context v = {b->other, b->img, request_of(opts, form)};
+	r.against = opts->program_file;
+	r.cells.header_cells = l->expert_first;
+	r.cells.differing = differing;
+	r.describe = describe_verified;
+	r.context = &v;
+	return write_picture_file(opts, &r);
 }
 
 // With --serial-log, the number that the board holds must be in the log,
@@ -91,15 +109,12 @@ static int verify(const run_options *opts, read_back *b)
 		return 1;
 	apply_board_data(b->other, &l, opts->patches, opts->patch_count,
 			 opts->has_serial && serial.kind == BOARD_OK ? &opts->serial : nullptr, number);
-	uint32_t blocks = map_blocks_of(b->img->size);
-	uint8_t *differing = static_cast<uint8_t *>(run_realloc(nullptr, blocks));
-	if (differing == nullptr) {
-		diag_error("Out of memory");
+	uint64_t *differing = new_cell_set(b->img->size);
+	if (differing == nullptr)
 		return 1;
-	}
-	std::memset(differing, 0, blocks);
 	cell_difference diffs[NAMED_DIFFERENCES];
-	uint32_t count = compare(opts, b, form, diffs, differing);
+	compare_request q = request_of(opts, form);
+	uint32_t count = image_compare(b->other, b->img, &q, diffs, NAMED_DIFFERENCES, differing);
 	report_number(&b->r, "differing cells", count);
 	if (opts->has_serial && serial.kind == BOARD_OK)
 		report_unsigned(&b->r, "serial", number);
@@ -107,14 +122,15 @@ static int verify(const run_options *opts, read_back *b)
 		report_text(&b->r, "serial", nullptr);
 	if (opts->map)
 		report_map(&b->r, b->img, &opts->plan, differing);
-	std::free(differing);
 	if (!opts->json)
 		std::fflush(stdout);
 	report_differences(diffs, count);
 	if (serial.kind != BOARD_OK)
 		report_board_finding(&serial, &opts->serial);
 	int logged = serial.kind == BOARD_OK && opts->has_serial ? check_logged(opts, b, &l, number) : 0;
-	return count == 0 && serial.kind == BOARD_OK && logged == 0 ? 0 : 1;
+	int drawn = draw(opts, b, form, raw_length, &l, differing);
+	std::free(differing);
+	return count == 0 && serial.kind == BOARD_OK && logged == 0 && drawn == 0 ? 0 : 1;
 }
 
 int run_verify(const run_options *opts)
