@@ -67,9 +67,11 @@ const e2e_case UPDATE_ROWS[] = {
 	 .args = {"--update", "--eeprom-size=8K", "in.hex", "out.hex"}, .status = 1,
 	 .err = "ERROR: 'out.hex' holds 4096 bytes, not the 8192 of the EEPROM (--eeprom-size)\n", .out = ERASED_4K,
 	 .flags = RAW_OUTPUT},
-	{.name = "update a chip of no size", .files = {{"in.hex", PROGRAM}, {"out.hex", ""}},
+	{.name = "update an empty chip file", .files = {{"in.hex", PROGRAM}, {"out.hex", ""}},
 	 .args = {"--update", "in.hex", "out.hex"}, .status = 1,
-	 .err = "ERROR: The system tells no size of 'out.hex': give --eeprom-size\n", .out = "", .flags = RAW_OUTPUT},
+	 .err = "ERROR: 'out.hex' holds 0 bytes, fewer than the 4096 of the image\n", .out = "", .flags = RAW_OUTPUT},
+	{.name = "update a chip of no size", .files = {{"in.hex", PROGRAM}}, .args = {"--update", "in.hex", "/dev/null"},
+	 .status = 1, .err = "ERROR: The system tells no size of '/dev/null': give --eeprom-size\n", .flags = LINUX_ONLY},
 	{.name = "update a chip that may not be written", .files = {{"in.hex", PROGRAM}, {"out.hex", ERASED_4K}},
 	 .args = {"--update", "in.hex", "out.hex"}, .status = 1,
 	 .err = "ERROR: Can't open 'out.hex': permission denied (an nvmem file is usually root's alone)\n",
@@ -83,9 +85,13 @@ const e2e_case UPDATE_ROWS[] = {
 		    "bytes written: 64\ncrc32: 180EB74D\n"},
 	{.name = "update dry", .files = {{"in.hex", PROGRAM}, {"out.hex", ERASED_4K}},
 	 .args = {"--update", "--dry-run", "--json", "in.hex", "out.hex"}, .out = ERASED_4K, .flags = RAW_OUTPUT,
-	 .std_out = "{\"chip\":\"out.hex\",\"chip_size\":4096,\"page_size\":32,\"pages_written\":0,\"pages_unchanged\":128,"
+	 .std_out = "{\"chip\":\"out.hex\",\"chip_size\":4096,\"page_size\":32,\"pages_written\":0,\"pages_unchanged\":127,"
 		    "\"bytes_written\":0,\"crc32\":\"F154670A\",\"pages_to_write\":1,\"pages\":[0],\"errors\":[]}\n",
 	 .faults = {CALLS}, .checked = "calls", .checked_holds = ABSENT},
+	{.name = "update dry of a number that the log holds",
+	 .files = {{"in.hex", ":0A00000002000000000000000000F4\n"}, {"out.hex", ERASED_4K}, {"l", "{\"serial\":7}\n"}},
+	 .args = {"--update", "--dry-run", "--serial=2:dec:4", "--serial-number=7", "--serial-log=l", "in.hex", "out.hex"},
+	 .status = 1, .err = "ERROR: Serial number 7 is in the log 'l' already\n", .out = ERASED_4K, .flags = RAW_OUTPUT},
 	{.name = "update pages of a size given", .files = {{"in.hex", PROGRAM}, {"out.hex", ERASED_4K}},
 	 .args = {"--update", "--page-size=4", "in.hex", "out.hex"}, .out = IMAGE_4K, .flags = RAW_OUTPUT,
 	 .std_out = "chip: out.hex\nchip size: 4096\npage size: 4\npages written: 2\npages unchanged: 1022\n"
@@ -100,7 +106,7 @@ const e2e_case UPDATE_ROWS[] = {
 	{.name = "page size without --update", .args = {"--page-size=8", "in.hex", "out.hex"}, .status = 1,
 	 .err = "ERROR: Option --page-size needs --update\n"},
 	{.name = "page size of no power of two", .args = {"--update", "--page-size=24", "in.hex", "out.hex"},
-	 .status = 1, .err = "ERROR: Invalid --page-size value\n"},
+	 .status = 1, .err = "ERROR: Invalid --page-size value: give a power of two from 1 to 4096\n"},
 	{.name = "dry run without --update", .args = {"--dry-run", "--info", "out.hex"}, .status = 1,
 	 .err = "ERROR: Option --dry-run has no meaning with --info\n"},
 };

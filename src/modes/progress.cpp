@@ -16,6 +16,11 @@ void progress_begin(progress *p, uint32_t total)
 		      0, 0};
 }
 
+void progress_more(progress *p, uint32_t more)
+{
+	p->total += more;
+}
+
 // Tenths of a second, as "1.2 s".
 static void put_seconds(char *text, size_t size, uint64_t ms)
 {

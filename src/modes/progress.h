@@ -19,6 +19,9 @@ struct progress {
 // terminal and the pages are more than few, else nowhere.
 void progress_begin(progress *p, uint32_t total);
 
+// Counts more pages to write: pages written again.
+void progress_more(progress *p, uint32_t more);
+
 // Draws the line anew for done pages of bytes bytes, at most a few times a
 // second and at the last page.
 void progress_step(progress *p, uint32_t done, uint64_t bytes);

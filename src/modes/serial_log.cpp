@@ -209,24 +209,31 @@ int close_serial_log(serial_log *log)
 	return failed;
 }
 
-int check_logged_once(const char *name, uint64_t number)
+// Counts, without the lock, the lines of the log named that hold the
+// number into *count; a device or a pipe holds no lines of earlier runs to
+// read. Returns 0, or 1 after reporting.
+static int count_in_named_log(const char *name, uint64_t number, uint32_t *count)
 {
-	if (!can_read_file(name)) {
-		diag_error("Can't open '%s'", name);
-		return 1;
-	}
-	// A device or a pipe holds no lines of earlier runs to read.
 	char *target = output_target(name);
 	bool regular = target != nullptr && output_kind(target) != OUTPUT_DEVICE;
 	std::free(target);
 	FILE *stream = regular ? open_reported(name, "rb") : nullptr;
 	if (regular && stream == nullptr)
 		return 1;
-	uint32_t count = 0;
 	int open_line, failed = stream != nullptr &&
-				 count_logged(stream, name, number, &count, &open_line) != 0;
+				 count_logged(stream, name, number, count, &open_line) != 0;
 	close_input(stream);
-	if (failed)
+	return failed;
+}
+
+int check_logged_once(const char *name, uint64_t number)
+{
+	uint32_t count = 0;
+	if (!can_read_file(name)) {
+		diag_error("Can't open '%s'", name);
+		return 1;
+	}
+	if (count_in_named_log(name, number, &count) != 0)
 		return 1;
 	if (count == 1)
 		return 0;
@@ -235,5 +242,18 @@ int check_logged_once(const char *name, uint64_t number)
 	else
 		diag_error("Serial number %" PRIu64 " is in the log '%s' %" PRIu32 " times", number, name,
 			   count);
+	return 1;
+}
+
+int check_not_in_named_log(const char *name, uint64_t number)
+{
+	uint32_t count = 0;
+	if (!can_read_file(name))
+		return 0;
+	if (count_in_named_log(name, number, &count) != 0)
+		return 1;
+	if (count == 0)
+		return 0;
+	diag_error("Serial number %" PRIu64 " is in the log '%s' already", number, name);
 	return 1;
 }

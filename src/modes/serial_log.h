@@ -41,4 +41,9 @@ int close_serial_log(serial_log *log);
 // that it cannot be read. A device or pipe holds no number.
 int check_logged_once(const char *name, uint64_t number);
 
+// Checks, without the lock, that the log named, where there is one to
+// read, does not hold the number, as a run that writes nothing foresees
+// what check_not_logged will find. Returns 0, or 1 after reporting.
+int check_not_in_named_log(const char *name, uint64_t number);
+
 #endif

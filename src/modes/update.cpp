@@ -14,6 +14,7 @@
 #include "modes/program_image.h"
 #include "modes/progress.h"
 #include "modes/read_back.h"
+#include "modes/serial_log.h"
 #include "modes/serial_number.h"
 #include "platform/files.h"
 #include "platform/memory.h"
@@ -33,7 +34,9 @@ constexpr int WRITE_ROUNDS = 3;
 // their number, and the CRC-32 of the cells. What was written: a flag for
 // each page, the writes (pages written again counted) and their bytes.
 // With --picture, the cells in question as last read, the cells among
-// them that differ, and whether the last read was whole.
+// them that differ. Whether the last read was whole; a failure of a read
+// or a write (the chip's result, FAILED_READ for a read) and the page's
+// first cell, told behind the report.
 struct update_run {
 	const run_options *opts;
 	const image *img;
@@ -53,7 +56,26 @@ struct update_run {
 	image *seen;
 	uint64_t *differing_set;
 	int read_whole;
+	int failure;
+	uint32_t failed_cell;
 };
+
+// The failure of a read, beside the chip's results of a write.
+constexpr int FAILED_READ = -1;
+
+// Tells the failure of the last read or write, if any.
+static void report_failure(const update_run *u)
+{
+	const char *name = u->opts->image_file;
+	if (u->failure == FAILED_READ)
+		diag_error("Can't read '%s'", name);
+	else if (u->failure == CHIP_NO_ANSWER)
+		diag_error("The chip did not take the page at cell %u", unsigned(u->failed_cell));
+	else if (u->failure == CHIP_PAST_END)
+		diag_error("The chip ends before the page at cell %u", unsigned(u->failed_cell));
+	else if (u->failure != CHIP_OK)
+		diag_error("Can't write '%s'", name);
+}
 
 // Opens the chip, for writing unless the run is dry, and says why not.
 static int open_chip(const run_options *opts, update_run *u)
@@ -77,11 +99,11 @@ static int check_size(const run_options *opts, update_run *u)
 {
 	const char *name = opts->image_file;
 	uint64_t told = u->chip.size, given = opts->plan.chip_size;
-	u->chip_size = told != 0 ? told : given;
+	u->chip_size = u->chip.told ? told : given;
 	u->cells = plan_covered(&opts->plan);
-	if (told == 0 && given == 0)
+	if (!u->chip.told && given == 0)
 		diag_error("The system tells no size of '%s': give --eeprom-size", name);
-	else if (told != 0 && given != 0 && told != given)
+	else if (u->chip.told && given != 0 && told != given)
 		diag_error("'%s' holds %" PRIu64 " %s, not the %u of the EEPROM (--eeprom-size)", name,
 			   told, bytes_word(told), unsigned(given));
 	else if (u->chip_size < u->cells)
@@ -152,7 +174,8 @@ static int read_chip(update_run *u)
 	for (uint32_t first = 0; first < u->span; first += MAX_PAGE_CELLS) {
 		uint32_t n = u->span - first < MAX_PAGE_CELLS ? u->span - first : MAX_PAGE_CELLS;
 		if (chip_read(&u->chip, first, piece, n) != CHIP_OK) {
-			diag_error("Can't read '%s'", u->opts->image_file);
+			// A write that failed before is what is told.
+			u->failure = u->failure == CHIP_OK ? FAILED_READ : u->failure;
 			return 1;
 		}
 		compare_read(u, first, piece, n);
@@ -170,16 +193,11 @@ static int write_page(update_run *u, uint32_t k)
 	for (uint32_t cell = first; cell < end; cell++)
 		bytes[cell - first] = cell < u->cells ? u->img->bytes[cell] : u->tail[cell % u->page];
 	int result = chip_write(&u->chip, first, bytes, end - first);
-	if (result != CHIP_OK)
-		progress_end(&u->line);
-	if (result == CHIP_NO_ANSWER)
-		diag_error("The chip did not take the page at cell %u", unsigned(first));
-	else if (result == CHIP_PAST_END)
-		diag_error("The chip ends before the page at cell %u", unsigned(first));
-	else if (result != CHIP_OK)
-		diag_error("Can't write '%s'", u->opts->image_file);
-	if (result != CHIP_OK)
+	if (result != CHIP_OK) {
+		u->failure = result;
+		u->failed_cell = first;
 		return 1;
+	}
 	u->writes++;
 	u->bytes += end - first;
 	u->written[k] = 1;
@@ -228,6 +246,9 @@ static int write_rounds(update_run *u)
 	int failed = 0, unread = 0;
 	bool wrote;
 	for (int round = 0; round < WRITE_ROUNDS && u->differing > 0 && !failed; round++) {
+		// The pages written again count among those to write.
+		if (round > 0)
+			progress_more(&u->line, u->differing);
 		failed = write_pages(u, false, &wrote);
 		if (!failed && round > 0 && wrote && (unread = read_chip(u)) != 0)
 			break;
@@ -250,9 +271,10 @@ static uint32_t *pages_differing(const update_run *u)
 	return firsts;
 }
 
-// The report: the chip, what was written, the CRC-32 of its cells as last
-// read, the serial number; and the pages that differ (to write, with
-// --dry-run, or that would not take the image).
+// The report: the chip, what was written (with --dry-run, what would be),
+// the serial number; where the chip was last read whole, the CRC-32 of its
+// cells and the pages that differ (to write, with --dry-run, or that would
+// not take the image).
 static int put_report(report *r, const update_run *u, const serial_run *s)
 {
 	char crc[16];
@@ -264,14 +286,15 @@ static int put_report(report *r, const update_run *u, const serial_run *s)
 	uint32_t touched = 0;
 	for (uint32_t k = 0; k < u->pages; k++)
 		touched += u->written[k];
-	report_number(r, "pages unchanged", u->pages - touched);
+	report_number(r, "pages unchanged", u->pages - (u->opts->dry_run ? u->differing : touched));
 	report_unsigned(r, "bytes written", u->bytes);
-	report_text(r, "crc32", crc);
+	if (u->read_whole)
+		report_text(r, "crc32", crc);
 	if (u->opts->has_serial)
 		report_unsigned(r, "serial", s->number);
 	if (u->opts->dry_run)
 		report_number(r, "pages to write", u->differing);
-	if (u->differing == 0)
+	if (u->differing == 0 || !u->read_whole)
 		return 0;
 	uint32_t *firsts = pages_differing(u);
 	if (firsts == nullptr) {
@@ -295,13 +318,14 @@ static void report_not_taken(const update_run *u)
 }
 
 // The serial number of a run that writes nothing: --serial-number's, or
-// the counter's, read but not taken.
+// the counter's, read but not taken; the log must not hold it.
 static int peek_serial_number(const run_options *opts, serial_run *s)
 {
 	counter_lock c = {opts->serial_counter, nullptr, nullptr, -1};
 	s->number = opts->serial_number;
 	return (opts->serial_counter != nullptr && read_counter(&c, &s->number) != 0) ||
-	       check_serial_fits(opts, s->number);
+	       check_serial_fits(opts, s->number) ||
+	       (opts->serial_log != nullptr && check_not_in_named_log(opts->serial_log, s->number));
 }
 
 // The text of a cell that the chip holds otherwise than the image: "55h,
@@ -364,13 +388,16 @@ static int lay_out(const run_options *opts, image *img, image_layout *l)
 static int update_chip(report *r, update_run *u, serial_run *s, const image_layout *l)
 {
 	int failed = plan_pages(u) || prepare_picture(u) || read_chip(u);
-	if (failed)
+	if (failed) {
+		report_failure(u);
 		return 1;
+	}
 	if (!u->opts->dry_run)
 		failed = write_rounds(u);
 	int reported = put_report(r, u, s);
 	if (!u->opts->json)
 		std::fflush(stdout);
+	report_failure(u);
 	if (!failed && !u->opts->dry_run && u->differing > 0) {
 		report_not_taken(u);
 		failed = 1;

@@ -183,14 +183,17 @@ int map_file_bytes(FILE *stream, void *at, size_t length);
 
 // A chip's file, open for a run: a file that the system shows the chip as
 // (an nvmem file), a block device, or a raw image file that stands for it.
-// size is the size the system tells, 0 when it tells none.
+// size is the size the system tells, and told whether it tells one (an
+// empty file tells 0; a character device tells none).
 struct chip_file {
 	intptr_t handle;
 	uint64_t size;
+	int told;
 };
 
 // Results of the chip's calls: done; the file does not exist, may not be
-// opened (permission denied), is read-only, or cannot be opened otherwise;
+// opened (permission denied), is read-only (also a chip that the system
+// does not let be written), or cannot be opened otherwise;
 // the chip did not answer (a timeout, no acknowledgement, an I/O error); a
 // write reached past the chip's end; another failure.
 enum {

@@ -493,8 +493,8 @@ int chip_open(const char *name, int write, chip_file *c)
 	int fd = open(name, write ? O_RDWR : O_RDONLY);
 	if (fd < 0)
 		return errno == ENOENT			? CHIP_MISSING
-		       : errno == EACCES || errno == EPERM ? CHIP_DENIED
-		       : errno == EROFS			? CHIP_READ_ONLY
+		       : errno == EACCES			? CHIP_DENIED
+		       : errno == EROFS || errno == EPERM ? CHIP_READ_ONLY
 							: CHIP_CANNOT_OPEN;
 	struct stat st;
 	bool usable = fstat(fd, &st) == 0 && !S_ISDIR(st.st_mode);
@@ -503,7 +503,11 @@ int chip_open(const char *name, int write, chip_file *c)
 		close(fd);
 		return CHIP_CANNOT_OPEN;
 	}
-	*c = chip_file{fd, S_ISREG(st.st_mode) ? uint64_t(st.st_size) : 0};
+	// A block device tells its size as its end.
+	off_t end = S_ISBLK(st.st_mode) ? lseek(fd, 0, SEEK_END) : -1;
+	*c = S_ISREG(st.st_mode) ? chip_file{fd, uint64_t(st.st_size), 1}
+	     : end > 0		 ? chip_file{fd, uint64_t(end), 1}
+				 : chip_file{fd, 0, 0};
 	return CHIP_OK;
 }
 

@@ -582,7 +582,7 @@ int chip_open(const char *name, int write, chip_file *c)
 		return CHIP_CANNOT_OPEN;
 	}
 	bool disk = GetFileType(file) == FILE_TYPE_DISK && GetFileSizeEx(file, &size);
-	*c = chip_file{reinterpret_cast<intptr_t>(file), disk ? uint64_t(size.QuadPart) : 0};
+	*c = chip_file{reinterpret_cast<intptr_t>(file), disk ? uint64_t(size.QuadPart) : 0, disk};
 	return CHIP_OK;
 }
 
