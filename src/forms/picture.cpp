@@ -570,7 +570,7 @@ int write_picture(FILE *out, const picture_request *r)
 	// Each part in a group of its own, which a reader finds by its id.
 	put(o, "<g id=\"overview\">\n");
 	put_bar(o, &g);
-	put(o, "</g>\n<g id=\"grid\">\n");
+	put(o, "</g>\n<g id=\"grid\" font-size=\"9\">\n");
 	put_grid(o, r, &g);
 	put(o, "</g>\n<g id=\"legend\">\n");
 	put_legend(o, &g, legend_top);
