@@ -18,7 +18,7 @@ struct picture_reading {
 // The part of the picture in the group of the id.
 std::string group(const std::string &svg, const std::string &id)
 {
-	size_t begin = svg.find("<g id=\"" + id + "\">"), end = svg.find("</g>", begin);
+	size_t begin = svg.find("<g id=\"" + id + "\""), end = svg.find("</g>", begin);
 	return begin == std::string::npos || end == std::string::npos ? "" : svg.substr(begin, end - begin);
 }
 
