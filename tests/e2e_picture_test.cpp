@@ -138,8 +138,9 @@ TEST_P(picture_test, shows_each_kind_where_it_is)
 		args.insert(args.begin() + 1, "--picture=p.svg");
 		EXPECT_EQ(c.status, dir.run(args, 0, 0, c.faults).status);
 		s = dir.read("p.svg");
-		if (!windows_binary() && !under_valgrind())
+		if (!windows_binary() && !under_valgrind()) {
 			EXPECT_EQ(0, dir.run_command({"sh", "-c", "! command -v xmllint || xmllint --noout p.svg"}).status);
+		}
 	}
 	EXPECT_EQ(svg[0], svg[1]);
 	EXPECT_EQ(std::string::npos, svg[0].find('\r'));
@@ -157,8 +158,9 @@ INSTANTIATE_TEST_SUITE_P(picture, picture_test, testing::ValuesIn(PICTURE_ROWS),
 const e2e_case PICTURE_REFUSALS[] = {
 	{.name = "picture in a conversion", .files = {{"in.hex", IMAGE}}, .args = {"--picture=p.svg", "in.hex", "out.hex"},
 	 .status = 1, .err = "ERROR: Option --picture needs --info, --verify, --extract, --diff or --update\n"},
-	{.name = "picture of the image itself", .files = {{"a.hex", IMAGE}}, .args = {"--info", "--picture=a.hex", "a.hex"},
-	 .status = 1, .err = "ERROR: Output file 'a.hex' is also an input file\n", .checked = "a.hex", .checked_holds = IMAGE},
+	{.name = "picture of the image itself", .files = {{"a.bin", RAW_8}},
+	 .args = {"--info", "--binary", "--picture=a.bin", "a.bin"}, .status = 1,
+	 .err = "ERROR: Output file 'a.bin' is also an input file\n", .checked = "a.bin", .checked_holds = RAW_8},
 	{.name = "picture onto a file that extract writes", .files = {{"a.hex", IMAGE}},
 	 .args = {"--extract", "--picture=p.hex", "a.hex", "p.hex"}, .status = 1,
 	 .err = "ERROR: Output files 'p.hex' and 'p.hex' are one file\n"},
