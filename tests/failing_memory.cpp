@@ -12,11 +12,22 @@ void fail_allocations_after(int n)
 	allocations_left = n;
 }
 
-void *run_realloc(void *block, size_t size)
+// Whether the next allocation succeeds, counted.
+static bool may_allocate()
 {
 	if (allocations_left == 0)
-		return nullptr;
+		return false;
 	if (allocations_left > 0)
 		allocations_left--;
-	return std::realloc(block, size);
+	return true;
+}
+
+void *run_realloc(void *block, size_t size)
+{
+	return may_allocate() ? std::realloc(block, size) : nullptr;
+}
+
+void *run_calloc(size_t size)
+{
+	return may_allocate() ? std::calloc(1, size) : nullptr;
 }

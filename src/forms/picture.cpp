@@ -1,6 +1,7 @@
 // An SVG picture of an image's cells: a title line, an overview bar to scale, a grid of blocks and a legend.
 #include "forms/picture.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -15,7 +16,8 @@ constexpr uint32_t BLOCK_PIXELS = 10;
 constexpr uint32_t GRID_WIDTH = PICTURE_ROW_BLOCKS * BLOCK_PIXELS;
 constexpr uint32_t PICTURE_WIDTH = LABEL_WIDTH + GRID_WIDTH + 16;
 constexpr uint32_t TITLE_BASELINE = 18;
-constexpr uint32_t BAR_TOP = 30;
+constexpr uint32_t TITLE_LINE = 15;
+constexpr uint32_t BAR_TOP = TITLE_BASELINE + TITLE_LINE + 12;
 constexpr uint32_t BAR_HEIGHT = 16;
 constexpr uint32_t SCALE_BASELINE = BAR_TOP + BAR_HEIGHT + 16;
 constexpr uint32_t SCALE_MARKS = 4;
@@ -193,6 +195,28 @@ static uint8_t kinds_of(const kind_counts *c)
 	return mask;
 }
 
+// Counts blocks first to end - 1, whose kinds their use alone tells, by
+// the cells in use of each: program below the program memory's end, stray
+// from it on; a block across that end is counted on its own.
+static void count_by_use(const picture_request *r, picture_grid *g, uint32_t first, uint32_t end)
+{
+	uint32_t used[PICTURE_ROW_BLOCKS], program = r->cells.plan->program_size;
+	count_in_use_blocks(r->cells.img, r->cells.plan, first * g->block, block_end(g, end - 1), g->block,
+			    used);
+	for (uint32_t b = first; b < end; b++) {
+		uint32_t cell = b * g->block, stop = block_end(g, b);
+		kind_counts *c = &g->counts[b];
+		if (cell < program && stop > program) {
+			count_kinds(&r->cells, cell, stop, c->n);
+		} else {
+			*c = kind_counts{};
+			c->n[stop <= program ? KIND_PROGRAM : KIND_STRAY] = used[b - first];
+			c->n[KIND_FILL] = stop - cell - used[b - first];
+		}
+		g->kinds[b] = kinds_of(c);
+	}
+}
+
 // Counts the blocks of row row: a row of cells of one kind at once, else
 // block by block.
 static void count_row(const picture_request *r, picture_grid *g, uint32_t row)
@@ -207,7 +231,10 @@ static void count_row(const picture_request *r, picture_grid *g, uint32_t row)
 	g->row_kind[row] = int8_t(one_kind ? only : -1);
 	if (one_kind)
 		std::memset(g->kinds + first, 1 << only, end - first);
-	for (uint32_t b = first; b < end && !one_kind; b++) {
+	bool by_use = !one_kind && told_by_use(&r->cells, first * g->block, block_end(g, end - 1));
+	if (by_use)
+		count_by_use(r, g, first, end);
+	for (uint32_t b = first; b < end && !one_kind && !by_use; b++) {
 		count_kinds(&r->cells, b * g->block, block_end(g, b), g->counts[b].n);
 		g->kinds[b] = kinds_of(&g->counts[b]);
 	}
@@ -219,7 +246,8 @@ static int plan_grid(const picture_request *r, picture_grid *g)
 {
 	const image *img = r->cells.img;
 	uint64_t reach = uint64_t(map_blocks(img, r->cells.plan, r->cells.differing)) * MAP_BLOCK_CELLS;
-	g->cells = reach < img->size ? uint32_t(reach) : img->size;
+	// The grid ends with the chip, where a block of the map reaches beyond.
+	g->cells = reach < map_cells(img, r->cells.plan) ? uint32_t(reach) : map_cells(img, r->cells.plan);
 	g->block = picture_block_cells(g->cells);
 	g->blocks = (g->cells + g->block - 1) / g->block;
 	g->rows = (g->blocks + PICTURE_ROW_BLOCKS - 1) / PICTURE_ROW_BLOCKS;
@@ -316,23 +344,49 @@ static void put_head(svg_out *o, const picture_request *r, uint32_t height)
 
 // The title line: the file's name, its form, the cells it covers and
 // their CRC-32, and what it was compared with.
+// The characters of UTF-8 text: its bytes but those that continue one.
+static size_t characters(const char *text)
+{
+	size_t n = 0;
+	for (const char *c = text; *c != '\0'; c++)
+		n += (*c & 0xC0) != 0x80;
+	return n;
+}
+
+// Width in pixels of a character of the title's font, at most.
+constexpr uint32_t TITLE_CHARACTER = 7;
+
+// A line of the title at baseline y: before, the last part of name, and
+// after; a line too long for the picture is squeezed into its width.
+static void put_title_line(svg_out *o, uint32_t y, const char *before, const char *name,
+			   const char *after)
+{
+	uint32_t room = PICTURE_WIDTH - 16;
+	size_t length = characters(before) + characters(last_part(name)) + characters(after);
+	put(o, "<text x=\"8\"");
+	put_attribute(o, "y", y);
+	if (length * TITLE_CHARACTER > room) {
+		put_attribute(o, "textLength", room);
+		put(o, " lengthAdjust=\"spacingAndGlyphs\"");
+	}
+	put(o, " font-weight=\"bold\">");
+	put_str(o, before);
+	put_xml_text(o, last_part(name));
+	put_str(o, after);
+	put(o, "</text>\n");
+}
+
+// The title: the file's name, its form, the cells it covers and their
+// CRC-32; under it, what it was compared with.
 static void put_title(svg_out *o, const picture_request *r)
 {
-	put(o, "<text x=\"8\"");
-	put_attribute(o, "y", TITLE_BASELINE);
-	put(o, " font-weight=\"bold\">");
-	put_xml_text(o, last_part(r->name));
-	put(o, ": ");
-	put_str(o, r->form);
-	put(o, ", ");
-	put_dec(o, r->covered);
-	put_str(o, r->covered == 1 ? " byte, crc32 " : " bytes, crc32 ");
-	put_hex(o, r->crc, 8);
-	if (r->against != nullptr) {
-		put(o, ", compared with ");
-		put_xml_text(o, last_part(r->against));
-	}
-	put(o, "</text>\n");
+	char facts[96];
+	std::snprintf(facts, sizeof facts, ": %s, %lu %s, crc32 %08lX", r->form,
+		      static_cast<unsigned long>(r->covered), r->covered == 1 ? "byte" : "bytes",
+		      static_cast<unsigned long>(r->crc));
+	put_title_line(o, TITLE_BASELINE, "", r->name, facts);
+	if (r->against != nullptr)
+		put_title_line(o, TITLE_BASELINE + TITLE_LINE, "compared with ", r->against, "");
 }
 
 // A range of cells in a tooltip: "cell 5 (5h)", "cells 0 to 255 (0h to FFh)".
@@ -418,12 +472,15 @@ static void put_grid(svg_out *o, const picture_request *r, const picture_grid *g
 		put_text_at(o, LABEL_WIDTH - 6, GRID_TOP + row * BLOCK_PIXELS + 9, "end");
 		put_hex(o, first * g->block, digits);
 		put(o, "</text>\n");
-		if (g->row_kind[row] >= 0)
+		bool whole = g->row_kind[row] >= 0 && g->row_kind[row] != KIND_DIFFERING;
+		if (whole)
 			put_run(o, r, g, first, end, g->row_kind[row]);
-		for (uint32_t b = first; b < end && g->row_kind[row] < 0;) {
+		for (uint32_t b = first; b < end && !whole;) {
 			int kind = first_kind(g->kinds[b]);
 			uint32_t run = b + 1;
-			while (run < end && first_kind(g->kinds[run]) == kind)
+			// Each differing block keeps its own tooltip, which names
+			// its cells.
+			while (run < end && kind != KIND_DIFFERING && first_kind(g->kinds[run]) == kind)
 				run++;
 			put_run(o, r, g, b, run, kind);
 			b = run;
@@ -511,7 +568,10 @@ static void put_bar(svg_out *o, const picture_grid *g)
 	picture_bar bar;
 	plan_bar(g, &bar);
 	put_bar_kinds(o, g, &bar, REGION_KINDS, 1);
-	put_bar_kinds(o, g, &bar, POINT_KINDS, MARK_PIXELS);
+	// The most telling marks last, so that no other covers them.
+	const int marks[] = {KIND_STRAY, KIND_SERIAL, KIND_DIFFERING};
+	for (int kind : marks)
+		put_bar_kinds(o, g, &bar, 1u << kind, MARK_PIXELS);
 	put(o, "<path class=\"scale\" d=\"");
 	for (uint32_t k = 0; k <= SCALE_MARKS; k++) {
 		put(o, "M");

@@ -86,6 +86,14 @@ static bool in_special(const cell_source *s, int count, uint32_t i)
 	return false;
 }
 
+bool told_by_use(const cell_source *s, uint32_t first, uint32_t end)
+{
+	for (int k = 0; k < special_ranges(s); k++)
+		if (special_range(s, k).first < end && first < special_range(s, k).end)
+			return false;
+	return s->differing == nullptr || next_in_cell_set(s->differing, first, end) == end;
+}
+
 // Moves cell i from the kind that counting by use gave it to its own.
 static void recount(const cell_source *s, uint32_t i, uint32_t *counts)
 {

@@ -62,6 +62,10 @@ struct cell_source {
 // The kind of cell i.
 int kind_of_cell(const cell_source *s, uint32_t i);
 
+// Whether the kinds of the cells from first to end - 1 are told by their
+// use alone: no range of the source touches them and none differs.
+bool told_by_use(const cell_source *s, uint32_t first, uint32_t end);
+
 // Counts the cells of each kind from first to end - 1 into counts
 // (KIND_COUNT of them): by their use in bulk, then cell by cell those of
 // the source's ranges and those that differ.

@@ -161,6 +161,25 @@ uint32_t count_in_use(const image *img, const chip_plan *p, uint32_t first, uint
 	return above + image_count_held(img, first, split);
 }
 
+void count_in_use_blocks(const image *img, const chip_plan *p, uint32_t first, uint32_t end,
+			 uint32_t block, uint32_t *used)
+{
+	uint32_t beyond = plan_beyond(p);
+	uint8_t also = also_unused(p);
+	for (uint32_t k = 0; first < end; k++, first += block) {
+		uint32_t stop = end - first < block ? end : first + block;
+		if (stop <= beyond && p->fill == NO_FILL)
+			used[k] = image_count_held(img, first, stop);
+		else if (stop <= beyond)
+			used[k] = count_bytes_in_use(img->bytes + first, stop - first, uint8_t(p->fill),
+						     uint8_t(p->fill));
+		else if (first >= beyond)
+			used[k] = count_bytes_in_use(img->bytes + first, stop - first, ERASED_BYTE, also);
+		else
+			used[k] = count_in_use(img, p, first, stop);
+	}
+}
+
 int64_t last_in_use(const image *img, const chip_plan *p, uint32_t end)
 {
 	uint32_t beyond = plan_beyond(p);

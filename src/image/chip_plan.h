@@ -94,6 +94,11 @@ int64_t last_in_use(const image *img, const chip_plan *p, uint32_t end);
 // The number of cells from first to end - 1 that are in use.
 uint32_t count_in_use(const image *img, const chip_plan *p, uint32_t first, uint32_t end);
 
+// The same for each block of block cells from first on, the last cut at
+// end, into used, one a block: many small blocks at the cost of few calls.
+void count_in_use_blocks(const image *img, const chip_plan *p, uint32_t first, uint32_t end,
+			 uint32_t block, uint32_t *used);
+
 // Cells of a block of the map, and of the comparisons that mark the blocks
 // that differ.
 constexpr uint32_t MAP_BLOCK_CELLS = 256;

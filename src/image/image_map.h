@@ -21,6 +21,10 @@ uint32_t map_reach(const chip_plan *p);
 // differing (a cell set of img's cells; null: none).
 uint32_t map_blocks(const image *img, const chip_plan *p, const uint64_t *differing);
 
+// The cells of img (from plan_image of p) that a map shows the use of:
+// those of the chip; a block that reaches beyond them shows only theirs.
+uint32_t map_cells(const image *img, const chip_plan *p);
+
 // The hexadecimal digits of the labels of a map's rows, the last of which
 // begins at cell last_row: 4 at least.
 int map_label_digits(uint32_t last_row);

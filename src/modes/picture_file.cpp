@@ -31,6 +31,23 @@ static int check_other_file(const run_options *opts, const char *target, const c
 	return 1;
 }
 
+// The picture's own file: not the one that the report goes to, and one
+// beside which a new file can be made, so that no half-written picture is
+// left. Returns 0, or 1 after reporting.
+static int check_own_file(const char *name, const char *target)
+{
+	int kind = output_kind(target);
+	if (is_same_file(name, stdout))
+		diag_error("Output file '%s' is also the standard output", name);
+	else if (kind == OUTPUT_CANNOT_OPEN)
+		diag_error("Can't open '%s'", name);
+	else if (kind == OUTPUT_IN_PLACE)
+		diag_error("Can't make a new file beside '%s'", name);
+	else
+		return 0;
+	return 1;
+}
+
 int check_picture_file(const run_options *opts)
 {
 	if (opts->picture_file == nullptr)
@@ -46,10 +63,8 @@ int check_picture_file(const run_options *opts)
 	for (const char *name : others)
 		if (!failed)
 			failed = check_other_file(opts, target, name);
-	if (!failed && output_kind(target) == OUTPUT_CANNOT_OPEN) {
-		diag_error("Can't open '%s'", opts->picture_file);
-		failed = 1;
-	}
+	if (!failed)
+		failed = check_own_file(opts->picture_file, target);
 	std::free(target);
 	return failed;
 }

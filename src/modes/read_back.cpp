@@ -89,11 +89,9 @@ void report_more_differences(uint32_t count)
 uint64_t *new_cell_set(uint32_t cells)
 {
 	size_t bytes = cell_set_words(cells) * sizeof(uint64_t);
-	uint64_t *set = static_cast<uint64_t *>(run_realloc(nullptr, bytes == 0 ? 1 : bytes));
+	uint64_t *set = static_cast<uint64_t *>(run_calloc(bytes == 0 ? 1 : bytes));
 	if (set == nullptr)
 		diag_error("Out of memory");
-	else
-		std::memset(set, 0, bytes);
 	return set;
 }
 

@@ -106,7 +106,8 @@ int close_staged(staged_output *o, int status)
 	o->stream = nullptr;
 	if (o->kind != OUTPUT_BESIDE)
 		return close_reported(stream, o->name, status);
-	int failed = std::fflush(stream) != 0 || std::ferror(stream) != 0;
+	// The new file is on the disk before it takes the output's place.
+	int failed = std::fflush(stream) != 0 || std::ferror(stream) != 0 || sync_file(stream) != 0;
 	failed |= std::fclose(stream) != 0;
 	if (failed && status == 0) {
 		diag_error("Can't write '%s'", o->name);

@@ -7,3 +7,8 @@ void *run_realloc(void *block, size_t size)
 {
 	return std::realloc(block, size);
 }
+
+void *run_calloc(size_t size)
+{
+	return std::calloc(1, size);
+}

@@ -10,4 +10,8 @@
 // can link its own in its place and make an allocation fail.
 void *run_realloc(void *block, size_t size);
 
+// calloc: a new block of size bytes, all 0; null when out of memory. A
+// large block comes zeroed from the system, without a pass over it.
+void *run_calloc(size_t size);
+
 #endif
