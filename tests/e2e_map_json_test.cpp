@@ -10,6 +10,12 @@ const e2e_case MAP_JSON_ROWS[] = {
 	 .err = "ERROR: Option --json needs --info, --verify, --extract, --diff or --update\n"},
 	{.name = "info with a map", .files = {{"e.hex", IMAGE}}, .args = {"--info", "--map", "e.hex"},
 	 .std_out = HEX_REPORT + crc32_is("7AB31BAA") + MAP_LEGEND + "\n  0000 +...............\n"},
+	{.name = "map of a chip that ends within its last block",
+	 .files = {{"e.bin", std::string("\x0B\x03\x00\x02", 4) + std::string(296, '\0')}},
+	 .args = {"--info", "--map", "--binary", "--fill=00", "-p", "256", "--eeprom-size=300", "e.bin"},
+	 .std_out = "format: raw binary\n" + BOOT_16 + "start cell: 3\nlast block: 0\nexpert data: none\n"
+		    "program: cells 3 to 3\nused: 4 of 256 bytes (1.6%)\n" + crc32_is("03E2271D") + MAP_LEGEND +
+		    "\n  0000 +.\n"},
 	{.name = "verify with a map", .files = {{"in.hex", PROGRAM}, {"e.bin", RAW_DIFFERING}},
 	 .args = {"--verify", "--map", "--binary", "-p", "32", "in.hex", "e.bin"}, .status = 1,
 	 .err = differences(10, ""), .std_out = "differing cells: 10\n" + MAP_LEGEND + ", X differs\n  0000 X\n"},
