@@ -1,4 +1,5 @@
 // End-to-end rows of --picture: the SVG read back by its shapes, its legend and its row labels.
+#include <map>
 #include <regex>
 
 #include "e2e_rows.h"
@@ -6,9 +7,8 @@
 namespace {
 
 // What a picture is read back as: its blocks of each kind in the grid
-// ("header 3, program 3, fill 4090", in the order each kind first
-// appears), the counts of its legend, its first and last row labels with
-// the number of rows ("0000 0FC0 64"), and the grid itself.
+// ("fill 4090, header 3, program 3"), the counts of its legend, its first
+// and last row labels with the number of rows ("0000 0FC0 64"), the grid.
 struct picture_reading {
 	std::string blocks, legend, labels, grid;
 };
@@ -20,21 +20,17 @@ std::string group(const std::string &svg, const std::string &id)
 	return begin == std::string::npos || end == std::string::npos ? "" : svg.substr(begin, end - begin);
 }
 
-// "kind n, kind n" of the counts, in the order of first appearance.
-std::string tally(const std::vector<std::pair<std::string, uint64_t>> &counts)
+// "kind n, kind n": the numbers of the expression's second group in text,
+// each divided by per, summed by its first, the kinds in their names' order.
+std::string tally(const std::string &text, const std::regex &e, uint64_t per)
 {
-	std::vector<std::pair<std::string, uint64_t>> sums;
-	for (const auto &c : counts) {
-		auto at = std::find_if(sums.begin(), sums.end(), [&](auto &s) { return s.first == c.first; });
-		if (at == sums.end())
-			sums.push_back(c);
-		else
-			at->second += c.second;
-	}
-	std::string text;
+	std::map<std::string, uint64_t> sums;
+	for (std::sregex_iterator m(text.begin(), text.end(), e), end; m != end; ++m)
+		sums[(*m)[1]] += std::stoull((*m)[2]) / per;
+	std::string out;
 	for (const auto &s : sums)
-		text += (text.empty() ? "" : ", ") + s.first + " " + std::to_string(s.second);
-	return text;
+		out += (out.empty() ? "" : ", ") + s.first + " " + std::to_string(s.second);
+	return out;
 }
 
 picture_reading read_picture(const std::string &svg)
@@ -42,20 +38,12 @@ picture_reading read_picture(const std::string &svg)
 	static const std::regex RECT("<rect class=\"(\\w+)\" x=\"\\d+\" y=\"\\d+\" width=\"(\\d+)\"");
 	static const std::regex LEGEND("<rect class=\"(\\w+)\"[^>]*></rect><text[^>]*>[^<]*: (\\d+) cells?</text>");
 	static const std::regex LABEL("text-anchor=\"end\">([0-9A-F]+)</text>");
-	picture_reading p;
-	std::vector<std::pair<std::string, uint64_t>> blocks, legend;
-	std::string key = group(svg, "legend");
-	p.grid = group(svg, "grid");
-	const std::string &grid = p.grid;
-	for (std::sregex_iterator m(grid.begin(), grid.end(), RECT), end; m != end; ++m)
-		blocks.push_back({(*m)[1], std::stoull((*m)[2]) / 10});
-	for (std::sregex_iterator m(key.begin(), key.end(), LEGEND), end; m != end; ++m)
-		legend.push_back({(*m)[1], std::stoull((*m)[2])});
+	picture_reading p = {"", "", "", group(svg, "grid")};
+	p.blocks = tally(p.grid, RECT, 10);
+	p.legend = tally(group(svg, "legend"), LEGEND, 1);
 	std::vector<std::string> labels;
-	for (std::sregex_iterator m(grid.begin(), grid.end(), LABEL), end; m != end; ++m)
+	for (std::sregex_iterator m(p.grid.begin(), p.grid.end(), LABEL), end; m != end; ++m)
 		labels.push_back((*m)[1]);
-	p.blocks = tally(blocks);
-	p.legend = tally(legend);
 	if (!labels.empty())
 		p.labels = labels.front() + " " + labels.back() + " " + std::to_string(labels.size());
 	return p;
@@ -89,30 +77,30 @@ const std::string STRAY_12 = RAW_8 + std::string("\xFF\xFF\x55\xFF", 4);
 
 const picture_case PICTURE_ROWS[] = {
 	{.name = "info of a small image", .files = {{"a.hex", IMAGE}}, .args = {"--info", "a.hex"},
-	 .blocks = "header 3, program 3, fill 4090", .legend = "header 3, program 3, fill 4090",
+	 .blocks = "fill 4090, header 3, program 3", .legend = "fill 4090, header 3, program 3",
 	 .labels = "0000 0FC0 64"},
 	{.name = "info of a stray byte and a serial number",
 	 .files = {{"a.bin", STRAY_12}}, .args = {"--info", "--binary", "-p", "8", "--serial=0:le:2", "a.bin"},
-	 .status = 1, .blocks = "header 3, serial 2, program 1, fill 249, stray 1",
-	 .legend = "serial 2, stray 1, header 3, program 1, fill 249", .labels = "0000 00C0 4"},
+	 .status = 1, .blocks = "fill 249, header 3, program 1, serial 2, stray 1",
+	 .legend = "fill 249, header 3, program 1, serial 2, stray 1", .labels = "0000 00C0 4"},
 	{.name = "extract of expert-mode data", .files = {{"a.hex", EXPERT_IMAGE}},
 	 .args = {"--extract", "-p", "256", "a.hex", "p.hex", "e.hex"},
-	 .blocks = "header 3, expert 2, program 3, fill 248", .legend = "header 3, expert 2, program 3, fill 248",
+	 .blocks = "expert 2, fill 248, header 3, program 3", .legend = "expert 2, fill 248, header 3, program 3",
 	 .labels = "0000 00C0 4"},
 	{.name = "verify of fixed bytes and a cell that differs",
 	 .files = {{"in.hex", ":03000000020000FB\n"}, {"a.hex", ":060000000B030002AA0040\n:01001000559A\n"}},
 	 .args = {"--verify", "-p", "256", "--set=1:AA", "in.hex", "a.hex"}, .status = 1,
-	 .blocks = "header 3, program 2, set 1, fill 249, differing 1",
-	 .legend = "differing 1, set 1, header 3, program 2, fill 249", .labels = "0000 00C0 4", .differing = {16}},
+	 .blocks = "differing 1, fill 249, header 3, program 2, set 1",
+	 .legend = "differing 1, fill 249, header 3, program 2, set 1", .labels = "0000 00C0 4", .differing = {16}},
 	{.name = "diff of cells far apart in a 16 MiB chip", .files = {{"a.hex", IMAGE}, {"b.hex", FAR_BYTES}},
 	 .args = {"--diff", CHIP, "a.hex", "b.hex"}, .status = 1,
-	 .blocks = "header 1, fill 4093, differing 2",
-	 .legend = "differing 2, header 3, program 3, fill 16777208", .labels = "000000 FC0000 64",
+	 .blocks = "differing 2, fill 4093, header 1",
+	 .legend = "differing 2, fill 16777208, header 3, program 3", .labels = "000000 FC0000 64",
 	 .differing = {8388608, 16777215}},
 	{.name = "diff of a run of differing cells, each block named", .files = {{"a.bin", ERASED_4K},
 	 {"b.bin", std::string(100, '\xFF') + std::string(100, '\x11') + ERASED_4K.substr(200)}},
-	 .args = {"--diff", "--binary", "a.bin", "b.bin"}, .status = 1, .blocks = "header 3, expert 152, differing 100, fill 3841",
-	 .legend = "differing 100, header 3, expert 152, fill 3841", .labels = "0000 0FC0 64", .differing = {100, 150, 199}},
+	 .args = {"--diff", "--binary", "a.bin", "b.bin"}, .status = 1, .blocks = "differing 100, expert 152, fill 3841, header 3",
+	 .legend = "differing 100, expert 152, fill 3841, header 3", .labels = "0000 0FC0 64", .differing = {100, 150, 199}},
 	{.name = "update of a chip that will not take a page", .files = {{"in.hex", IMAGE}, {"chip", ERASED_4K}},
 	 .args = {"--update", "--page-size=8", "in.hex", "chip"}, .status = 1,
 	 .blocks = "differing 9, fill 4087", .legend = "differing 9, fill 4087", .labels = "0000 0FC0 64",

@@ -9,13 +9,10 @@
 set -eu
 case $1 in /*) tool=$1 ;; *) tool=$PWD/$1 ;; esac
 browser=$(command -v chromium || command -v chromium-browser || true)
-if [ -z "$browser" ]; then
-	if [ -n "${TARNWICK_REQUIRE_BROWSER-}" ]; then
-		echo "FAIL: no chromium to open the pictures in"
-		exit 1
-	fi
-	echo "skipped: chromium is not installed (scripts/install-deps.sh installs it)"
-	exit 77
+if [ -z "$browser" ] && [ -n "${TARNWICK_REQUIRE_BROWSER-}" ]; then
+	echo "FAIL: no chromium to open the pictures in" && exit 1
+elif [ -z "$browser" ]; then
+	echo "skipped: chromium is not installed (scripts/install-deps.sh installs it)" && exit 77
 fi
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -31,8 +28,7 @@ for cell in 0 300000 8388608 12345678 16777215; do
 done
 "$tool" --diff --binary --eeprom-size=16384K --picture=chip.svg a.bin b.bin >/dev/null 2>&1 || true
 printf ':03000000020000FB\n' >prog.hex
-"$tool" prog.hex -p 4096 --binary small.bin 2>/dev/null
-cp small.bin bad.bin
+"$tool" prog.hex --binary bad.bin 2>/dev/null
 printf 'U' | dd of=bad.bin bs=1 seek=2000 conv=notrunc 2>/dev/null
 "$tool" --verify --binary --picture=small.svg prog.hex bad.bin >/dev/null 2>&1 || true
 
@@ -60,11 +56,9 @@ function measure(frame) {
 }
 window.onload = function () {
 	var frames = document.getElementsByTagName('iframe');
-	document.getElementById('result').textContent =
-		measure(frames[0]) + '\n' + measure(frames[1]);
+	document.getElementById('result').textContent = measure(frames[0]) + '\n' + measure(frames[1]);
 };
-</script>
-</body></html>
+</script></body></html>
 END
 "$browser" --headless --no-sandbox --disable-gpu --disable-dev-shm-usage \
 	--allow-file-access-from-files --virtual-time-budget=10000 \
@@ -73,10 +67,7 @@ result=$(sed -n '/<pre id="result">/,/<\/pre>/p' dom.html | sed 's/<[^>]*>//g')
 expected="grid 5 overview 5 bad 0
 grid 1 overview 1 bad 0"
 if [ "$result" != "$expected" ]; then
-	echo "FAIL: the rendered pictures show"
-	echo "$result"
-	echo "not"
-	echo "$expected"
+	printf 'FAIL: the rendered pictures show\n%s\nnot\n%s\n' "$result" "$expected"
 	tail -n 5 browser.err
 	exit 1
 fi
