@@ -131,7 +131,7 @@ read_back extract_i --extract -p 65536 image.hex back.hex
 "$TW" -p 65536 --binary full.hex chip64.bin 2>/dev/null
 read_back verify64_i --verify --binary -p 65536 full.hex chip64.bin
 read_back update64_i --update -p 65536 full.hex chip64.bin
-writes() { strace -f -e trace=pwrite64 -o writes.txt "$TW" --update -p 65536 full.hex "$1" >/dev/null 2>&1; grep -c pwrite64 writes.txt; }
+writes() { strace -f -e trace=pwrite64 -o writes.txt "$TW" --update -p 65536 full.hex "$1" >/dev/null 2>&1; grep -c pwrite64 writes.txt || true; }
 writes_held=$(writes chip64.bin)
 printf '\125' | dd of=chip64.bin bs=1 seek=1000 conv=notrunc 2>/dev/null
 writes_one=$(writes chip64.bin)

@@ -198,7 +198,7 @@ static int set_page_size(run_options *opts, const char *arg)
 {
 	opts->page_size = parse_page_size(arg);
 	if (opts->page_size == 0) {
-		diag_error("Invalid --page-size value: give a power of two from 1 to 4096");
+		diag_error("Invalid --page-size value");
 		return SCAN_ERROR;
 	}
 	return SCAN_CONTINUE;

@@ -271,7 +271,7 @@ static uint32_t *pages_differing(const update_run *u)
 	return firsts;
 }
 
-// The report: the chip, what was written (with --dry-run, what would be),
+// The report: the chip, what was written (with --dry-run, nothing),
 // the serial number; where the chip was last read whole, the CRC-32 of its
 // cells and the pages that differ (to write, with --dry-run, or that would
 // not take the image).
@@ -286,7 +286,7 @@ static int put_report(report *r, const update_run *u, const serial_run *s)
 	uint32_t touched = 0;
 	for (uint32_t k = 0; k < u->pages; k++)
 		touched += u->written[k];
-	report_number(r, "pages unchanged", u->pages - (u->opts->dry_run ? u->differing : touched));
+	report_number(r, "pages unchanged", u->pages - touched);
 	report_unsigned(r, "bytes written", u->bytes);
 	if (u->read_whole)
 		report_text(r, "crc32", crc);
