@@ -329,11 +329,9 @@ static void put_head(svg_out *o, const picture_request *r, uint32_t height)
 	for (const cell_kind_row &k : CELL_KINDS) {
 		put(o, ".");
 		put_str(o, k.name);
-		put_str(o, k.id == KIND_DIFFERING ? "{fill:url(#hatch)}\n" : "{fill:");
-		if (k.id != KIND_DIFFERING) {
-			put_str(o, k.colour);
-			put(o, "}\n");
-		}
+		put(o, "{fill:");
+		put_str(o, k.id == KIND_DIFFERING ? "url(#hatch)" : k.colour);
+		put(o, "}\n");
 	}
 	// Differing cells are hatched as well, so that they stay apart in grey.
 	put(o, ".scale{stroke:#000000}\n</style>\n<defs><pattern id=\"hatch\" width=\"4\" height=\"4\" "

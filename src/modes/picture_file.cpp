@@ -6,7 +6,6 @@
 
 #include "image/header_cells.h"
 #include "modes/modes.h"
-#include "modes/patch_checks.h"
 #include "modes/read_back.h"
 #include "platform/files.h"
 #include "platform/platform.h"
@@ -123,12 +122,17 @@ int draw_image_read(const run_options *opts, const chip_plan *plan, const image 
 	return write_picture_file(opts, &r);
 }
 
-void describe_verified(const void *context, uint32_t cell, char *text, size_t size)
+picture_request picture_of_layout(const run_options *opts, int form, const image *img,
+				  uint32_t covered, uint32_t crc, const image_layout *l,
+				  const uint64_t *differing, cell_describer describe,
+				  const void *context)
 {
-	const verify_context *v = static_cast<const verify_context *>(context);
-	cell_difference d = cell_difference_at(v->layout, v->actual, &v->request, cell);
-	char held[24], expected[24];
-	describe_cell(held, sizeof held, d.held);
-	describe_cell(expected, sizeof expected, d.expected, d.or_byte, d.erased);
-	std::snprintf(text, size, "%s, expected %s", held, expected);
+	picture_request r = picture_of(opts, &opts->plan, opts->image_file, form, img, covered, crc,
+				       l->program_first, 1);
+	r.against = opts->program_file;
+	r.cells.header_cells = l->expert_first;
+	r.cells.differing = differing;
+	r.describe = describe;
+	r.context = context;
+	return r;
 }

@@ -5,8 +5,8 @@
 #include <cstdint>
 
 #include "forms/picture.h"
-#include "image/image_compare.h"
 #include "image/image_info.h"
+#include "image/layout.h"
 #include "modes/run_options.h"
 
 // With --picture, the picture's file may be none of the run's other files,
@@ -32,13 +32,13 @@ int write_picture_file(const run_options *opts, const picture_request *r);
 int draw_image_read(const run_options *opts, const chip_plan *plan, const image *img, int form,
 		    uint32_t raw_length, const image_facts *f);
 
-// The text of a cell that differs from a layout: "55h, expected FFh".
-// context is the comparison: a verify_context.
-struct verify_context {
-	const image *layout;
-	const image *actual;
-	compare_request request;
-};
-void describe_verified(const void *context, uint32_t cell, char *text, size_t size);
+// The picture of img, read in form from the run's image file, compared
+// with the image that the program lays out as l says: its header's cells,
+// program, serial number and fixed bytes are the layout's; the cells that
+// differ are in differing, each told by describe with context.
+picture_request picture_of_layout(const run_options *opts, int form, const image *img,
+				  uint32_t covered, uint32_t crc, const image_layout *l,
+				  const uint64_t *differing, cell_describer describe,
+				  const void *context);
 
 #endif

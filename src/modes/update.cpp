@@ -344,13 +344,8 @@ static int draw(const update_run *u, const image_layout *l)
 	const run_options *opts = u->opts;
 	if (opts->picture_file == nullptr || !u->read_whole)
 		return 0;
-	picture_request r = picture_of(opts, &opts->plan, opts->image_file, FORM_RAW, u->seen, u->cells,
-				       u->crc, l->program_first, 1);
-	r.against = opts->program_file;
-	r.cells.header_cells = l->expert_first;
-	r.cells.differing = u->differing_set;
-	r.describe = describe_seen;
-	r.context = u;
+	picture_request r = picture_of_layout(opts, FORM_RAW, u->seen, u->cells, u->crc, l,
+					      u->differing_set, describe_seen, u);
 	return write_picture_file(opts, &r);
 }
 

@@ -1,4 +1,5 @@
 // --verify: the image a program lays out, compared with an image read back.
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -62,6 +63,25 @@ static compare_request request_of(const run_options *opts, int form)
 	return {&opts->plan, form != FORM_RAW && opts->fill_byte != NO_FILL};
 }
 
+// A comparison of an image read back with its layout, as a picture tells
+// a cell that differs.
+struct verify_context {
+	const image *layout;
+	const image *actual;
+	compare_request request;
+};
+
+// The text of a cell that differs from the layout: "55h, expected FFh".
+static void describe_verified(const void *context, uint32_t cell, char *text, size_t size)
+{
+	const verify_context *v = static_cast<const verify_context *>(context);
+	cell_difference d = cell_difference_at(v->layout, v->actual, &v->request, cell);
+	char held[24], expected[24];
+	describe_cell(held, sizeof held, d.held);
+	describe_cell(expected, sizeof expected, d.expected, d.or_byte, d.erased);
+	std::snprintf(text, size, "%s, expected %s", held, expected);
+}
+
 // With --picture, draws the image read back, its cells that differ from
 // the layout l marked.
 static int draw(const run_options *opts, const read_back *b, int form, uint32_t raw_length,
@@ -70,14 +90,9 @@ static int draw(const run_options *opts, const read_back *b, int form, uint32_t 
 	if (opts->picture_file == nullptr)
 		return 0;
 	uint32_t covered = covered_cells(&opts->plan, raw_length);
-	picture_request r = picture_of(opts, &opts->plan, opts->image_file, form, b->img, covered,
-				       image_crc32(b->img, covered), l->program_first, 1);
 	verify_context v = {b->other, b->img, request_of(opts, form)};
-	r.against = opts->program_file;
-	r.cells.header_cells = l->expert_first;
-	r.cells.differing = differing;
-	r.describe = describe_verified;
-	r.context = &v;
+	picture_request r = picture_of_layout(opts, form, b->img, covered, image_crc32(b->img, covered),
+					      l, differing, describe_verified, &v);
 	return write_picture_file(opts, &r);
 }
 
