@@ -192,6 +192,21 @@ const e2e_case BOARD_ROWS[] = {
 	 .args = {"--extract", "--serial=10:usb:8", "e.hex", "out.hex"},
 	 .out = ":0A00000002000000000000000000F4\n:100010001203300030003000300030003000340077\n" ":020020003200AC\n" + EOF_RECORD,
 	 .std_out = SERIAL_REPORT + "serial: 42\ncommand: tarnwick out.hex e.hex\n"},
+	// A failed flush of the counter's new file leaves the counter as it was;
+	// one of its folder, behind the rename, may have taken the number. Either
+	// ends the run before the image is written.
+	{.name = "counter whose new file fails to flush", .files = {{"in.hex", SERIAL_PROGRAM}, {"c", "41\n"}},
+	 .args = {"--serial=2:dec:4", "--serial-counter=c", "in.hex", "out.hex"}, .status = 1,
+	 .err = "ERROR: Can't write 'c'\n", .out = "", .flags = NEEDS_FAULTS, .faults = {"TARNWICK_FAIL_FSYNC=1"},
+	 .checked = "c", .checked_holds = "41\n"},
+	{.name = "counter whose folder fails to flush", .files = {{"in.hex", SERIAL_PROGRAM}, {"c", "41\n"}},
+	 .args = {"--serial=2:dec:4", "--serial-counter=c", "in.hex", "out.hex"}, .status = 1,
+	 .err = "ERROR: Can't write 'c'\nERROR: Serial number 41 was taken and not used\n", .out = "",
+	 .flags = NEEDS_FAULTS, .faults = {"TARNWICK_FAIL_FSYNC=2"}, .checked = "c", .checked_holds = "42\n"},
+	{.name = "counter whose folder cannot be opened to flush", .files = {{"in.hex", SERIAL_PROGRAM}, {"c", "41\n"}},
+	 .args = {"--serial=2:dec:4", "--serial-counter=c", "in.hex", "out.hex"}, .status = 1,
+	 .err = "ERROR: Can't write 'c'\nERROR: Serial number 41 was taken and not used\n", .out = "",
+	 .flags = NEEDS_FAULTS, .faults = {"TARNWICK_FAIL_FOLDER=1"}, .checked = "c", .checked_holds = "42\n"},
 };
 INSTANTIATE_TEST_SUITE_P(board, e2e_test, testing::ValuesIn(BOARD_ROWS), case_name());
 
@@ -293,30 +308,6 @@ TEST(serial_counter, a_run_killed_before_its_rename_leaves_its_number_to_the_nex
 	EXPECT_EQ(":0D0000000B0300020030303431000000001E\n" + SERIAL_REST, dir.read("out.hex"));
 	EXPECT_EQ("42\n", dir.read("c"));
 	EXPECT_EQ(ABSENT, dir.read("c.new"));
-}
-
-// A failed flush of the counter's new file leaves the counter as it was; a
-// failed flush of its folder, behind the rename, may have taken the number.
-// Either ends the run before the image is written.
-TEST(serial_counter, a_failed_flush_ends_the_run_before_the_image)
-{
-	if (!faults_injectable())
-		GTEST_SKIP() << "the fault library is preloaded into a Linux binary alone";
-	const struct { const char *fault, *err, *counter; } cases[] = {
-		{"TARNWICK_FAIL_FSYNC=1", "ERROR: Can't write 'c'\n", "41\n"},
-		{"TARNWICK_FAIL_FSYNC=2", "ERROR: Can't write 'c'\nERROR: Serial number 41 was taken and not used\n", "42\n"},
-		{"TARNWICK_FAIL_FOLDER=1", "ERROR: Can't write 'c'\nERROR: Serial number 41 was taken and not used\n", "42\n"},
-	};
-	for (const auto &c : cases) {
-		scratch_dir dir;
-		dir.write("in.hex", SERIAL_PROGRAM);
-		dir.write("c", "41\n");
-		tool_run r = dir.run({"--serial=2:dec:4", "--serial-counter=c", "in.hex", "out.hex"}, 0, 0, {c.fault});
-		EXPECT_EQ(1, r.status);
-		EXPECT_EQ(BANNER + c.err, r.err);
-		EXPECT_EQ("", dir.read("out.hex"));
-		EXPECT_EQ(c.counter, dir.read("c"));
-	}
 }
 
 // Two stations that share a log, and give one number, or give it and find
